@@ -1,0 +1,11 @@
+// The action of a setting: its kind (`Act`) and its parameter text.
+#pragma once
+
+#include "app/settings.h"
+
+enum class ActionKind : int { PlayMedia = 0, RunCommand = 1, ExitWindows = 2 };
+
+// The parameter text of the kind (520-character buffer); empty for any other kind.
+WideString ReadActionParameter(int kind, const SettingSection& section);
+// Reads `Act` and its parameter text and performs the action once.
+void PerformAction(const SettingSection& section);

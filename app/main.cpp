@@ -1,0 +1,12 @@
+#include <windows.h>
+
+#include "app/startup.h"
+#include "app/system_info.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Libraries load from System32 only; nothing beside the program or in the current
+    // directory is picked up.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    InitRegistryViewFlag();
+    return RunTollerup(instance, showCommand);
+}

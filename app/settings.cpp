@@ -1,0 +1,133 @@
+#include "app/settings.h"
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+const wchar_t kWorkingSection[] = L"Tollerup";
+const wchar_t kSettingsFileName[] = L"TLR.ini";
+const wchar_t kCaptureFileName[] = L"Capture.bmp";
+
+int SettingSection::ReadInt(const wchar_t* key, int fallback) const {
+    return static_cast<int>(GetPrivateProfileIntW(section_.c_str(), key, fallback, path_.c_str()));
+}
+
+bool SettingSection::ReadBool(const wchar_t* key, bool fallback) const {
+    return GetPrivateProfileIntW(section_.c_str(), key, fallback ? 1 : 0, path_.c_str()) != 0;
+}
+
+WideString SettingSection::ReadString(const wchar_t* key, int bufferSize, const wchar_t* fallback) const {
+    if (bufferSize < 1) return WideString();
+    std::vector<wchar_t> buffer(static_cast<size_t>(bufferSize), L'\0');
+    GetPrivateProfileStringW(section_.c_str(), key, fallback ? fallback : L"", buffer.data(),
+                             static_cast<DWORD>(bufferSize), path_.c_str());
+    buffer.back() = L'\0';
+    return WideString(buffer.data());
+}
+
+void SettingSection::WriteInt(const wchar_t* key, long long value) const {
+    wchar_t text[16];
+    if (swprintf(text, 16, L"%lld", value) < 0) wcscpy(text, L"error");
+    WritePrivateProfileStringW(section_.c_str(), key, text, path_.c_str());
+}
+
+void SettingSection::WriteBool(const wchar_t* key, bool value) const {
+    WritePrivateProfileStringW(section_.c_str(), key, value ? L"1" : L"0", path_.c_str());
+}
+
+void SettingSection::WriteString(const wchar_t* key, const WideString& value) const {
+    WritePrivateProfileStringW(section_.c_str(), key, value.c_str(), path_.c_str());
+}
+
+void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines) {
+    size_t pos = 0;
+    while (pos < size && block[pos] != L'\0') {
+        size_t end = pos;
+        while (end < size && block[end] != L'\0') ++end;
+        WideString line(block + pos, end - pos);
+        int equals = line.Find(L"=");
+        if (equals >= 0 && line.At(equals + 1) == L'"') {
+            // Drop the opening quote and the line's last character (the closing quote).
+            WideString unquoted = line.Left(equals + 1) + line.Piece(equals + 2, line.Length() - 2);
+            line = unquoted;
+        }
+        lines.Add(line, equals);
+        pos = end + 1;
+    }
+}
+
+void ParseNameBlock(const wchar_t* block, size_t size, StringList& names) {
+    size_t pos = 0;
+    while (pos < size && block[pos] != L'\0') {
+        size_t end = pos;
+        while (end < size && block[end] != L'\0') ++end;
+        names.Add(WideString(block + pos, end - pos));
+        pos = end + 1;
+    }
+}
+
+int SettingSection::ReadSection(const WideString& name, SectionLines& lines) const {
+    DWORD size = 10000;
+    std::vector<wchar_t> buffer;
+    DWORD count = 0;
+    for (;;) {
+        buffer.assign(size, L'\0');
+        count = GetPrivateProfileSectionW(name.c_str(), buffer.data(), size, path_.c_str());
+        if (count < size - 2) break;
+        size += 2000;
+    }
+    ParseSectionBlock(buffer.data(), count, lines);
+    return lines.Count();
+}
+
+void SettingSection::ListSections(StringList& names) const {
+    DWORD size = 260;
+    std::vector<wchar_t> buffer;
+    DWORD count = 0;
+    for (;;) {
+        buffer.assign(size, L'\0');
+        count = GetPrivateProfileSectionNamesW(buffer.data(), size, path_.c_str());
+        if (count < size - 2 || size * 2 > 999999) break;
+        size *= 2;
+    }
+    if (count > size) count = size;
+    names.Clear();
+    ParseNameBlock(buffer.data(), count, names);
+}
+
+void SettingSection::DeleteSection(const WideString& name) {
+    WritePrivateProfileStructW(name.c_str(), nullptr, nullptr, 0, path_.c_str());
+    section_ = WideString();
+}
+
+WideString WindowHandleToText(HWND window) {
+    uintptr_t value = reinterpret_cast<uintptr_t>(window);
+#ifdef TLR_BUILD32
+    value &= 0xFFFFFFFFu;
+#endif
+    wchar_t text[24];
+    swprintf(text, 24, L"%llx", static_cast<unsigned long long>(value));
+    return WideString(text);
+}
+
+HWND TextToWindowHandle(const WideString& text) {
+    if (text.IsEmpty()) return nullptr;
+    unsigned long long value = 0;
+    for (int i = 0; i < text.Length(); ++i) {
+        wchar_t ch = text.At(i);
+        unsigned digit;
+        if (ch >= L'0' && ch <= L'9')
+            digit = static_cast<unsigned>(ch - L'0');
+        else if (ch >= L'a' && ch <= L'f')
+            digit = static_cast<unsigned>(ch - L'a' + 10);
+        else if (ch >= L'A' && ch <= L'F')
+            digit = static_cast<unsigned>(ch - L'A' + 10);
+        else
+            return nullptr;
+        value = (value << 4) | digit;
+    }
+#ifdef TLR_BUILD32
+    value &= 0xFFFFFFFFu;
+#endif
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+}

@@ -1,0 +1,196 @@
+#include "app/startup.h"
+
+#include <ole2.h>
+#include <shellapi.h>
+
+#include "actions/action.h"
+#include "app/handles.h"
+#include "app/message_box.h"
+#include "app/paths.h"
+#include "app/run.h"
+#include "app/settings.h"
+#include "app/startup_logic.h"
+#include "app/system_info.h"
+#include "watch/capture.h"
+#include "watch/monitor_layout.h"
+#include "wizard/wizard.h"
+
+namespace {
+
+// Owns the single-instance mutex from its creation to the end of start-up.
+class SingleInstance {
+public:
+    SingleInstance() = default;
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+    ~SingleInstance() { Release(); }
+
+    // False when another instance with the same name runs.
+    bool Acquire(const WideString& name) {
+        HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+        if (existing) {
+            CloseHandle(existing);
+            return false;
+        }
+        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, TRUE};
+        mutex_.Reset(CreateMutexW(&attributes, TRUE, name.c_str()));
+        if (!mutex_) {
+            ReportLastError(FALSE, "CreateMutex");
+        } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
+            // Created by another instance between the two calls: it is not ours.
+            mutex_.Reset();
+            return false;
+        }
+        return true;
+    }
+    void Release() {
+        if (mutex_) ReleaseMutex(mutex_.Get());
+        mutex_.Reset();
+    }
+
+private:
+    UniqueHandle mutex_;
+};
+
+struct StartupState {
+    HINSTANCE instance = nullptr;
+    int showCommand = SW_SHOWNORMAL;
+    int elevation = kElevationNotSplit;
+    WideString programPath;
+    WideString argumentText;
+    WideString currentDirectory;
+    WideString capturePath;
+    WideString settingsPath;
+};
+
+WideString CurrentDirectory() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD length = GetCurrentDirectoryW(MAX_PATH, buffer);
+    ReportLastError(length != 0 && length < MAX_PATH, "GetCurrentDirectory");
+    if (length == 0 || length >= MAX_PATH) return WideString();
+    return WideString(buffer);
+}
+
+// After a met watch: the pause, the optional capture with its own pause, the action.
+void CaptureAndAct(SettingSection& section, const MonitorLayout& layout, const WideString& capturePath) {
+    Sleep(1000);
+    if (section.ReadBool(L"Capture", false)) {
+        CaptureDesktop(section, layout.bounds, capturePath);
+        Sleep(1000);
+    }
+    PerformAction(section);
+}
+
+void RelaunchElevated(const StartupState& state, const WideString& arguments, SingleInstance& instance) {
+    // The elevated instance has the same argument text: let go of the name first.
+    instance.Release();
+    ShellExecuteW(nullptr, L"runas", state.programPath.c_str(), arguments.c_str(), state.currentDirectory.c_str(),
+                  state.showCommand);
+}
+
+int RunSettingRoad(StartupState& state, SettingSection& section, const WideString& name, const MonitorLayout& layout,
+                   SingleInstance& instance) {
+    section.SetSection(name);
+    SectionLines lines;
+    if (section.ReadSection(name, lines) == 0) {
+        ShowErrorBox(L"セクションがありません");
+        return 1;
+    }
+    if (section.ReadBool(L"AsAdmin", false) && state.elevation == kElevationLimited) {
+        RelaunchElevated(state, state.argumentText, instance);
+        return 0;
+    }
+    switch (RunWatch(section)) {
+    case WatchResult::Met:
+        CaptureAndAct(section, layout, state.capturePath);
+        return 0;
+    case WatchResult::Refused:
+        return 1;
+    case WatchResult::Cancelled:
+        return 0;
+    }
+    return 0;
+}
+
+int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& layout, SingleInstance& instance) {
+    section.WriteString(L"PCHandle", L"0");
+    bool startRequested = false;
+    WizardContext context;
+    context.section = &section;
+    context.capturePath = state.capturePath;
+    context.layout = &layout;
+    context.canElevate = state.elevation == kElevationLimited;
+    context.elevation = state.elevation;
+    context.currentDirectory = state.currentDirectory;
+    context.programPath = state.programPath;
+    context.showCommand = state.showCommand;
+    context.startRequested = &startRequested;
+    int exitCode = RunWizard(context);
+    OleUninitialize();
+    if (!startRequested) return exitCode;
+    if (section.ReadBool(L"AsAdmin", false) && state.elevation == kElevationLimited) {
+        RelaunchElevated(state, WideString(L"#") + section.Section(), instance);
+        return exitCode;
+    }
+    switch (RunWatch(section)) {
+    case WatchResult::Met:
+        CaptureAndAct(section, layout, state.capturePath);
+        return exitCode;
+    case WatchResult::Refused:
+        return 1;
+    case WatchResult::Cancelled:
+        return 0;
+    }
+    return exitCode;
+}
+
+}  // namespace
+
+int RunTollerup(HINSTANCE instance, int showCommand) {
+    StartupState state;
+    state.instance = instance;
+    state.showCommand = showCommand;
+    SetAppInstance(instance);
+
+    BOOL wow64 = FALSE;
+    CheckOsLevel(&wow64, &state.elevation);
+#ifdef TLR_BUILD32
+    if (wow64) {
+        ShowErrorBox(L"TLR64.exe を起動してください");
+        return 1;
+    }
+#endif
+    OleInitialize(nullptr);
+
+    CommandLineParts parts = SplitCommandLineText(GetCommandLineW());
+    state.programPath = parts.program;
+    state.argumentText = parts.arguments;
+
+    SingleInstance single;
+    if (!single.Acquire(SingleInstanceMutexName(state.argumentText))) {
+        ShowErrorBox(L"２重に起動はできません");
+        return 1;
+    }
+
+    state.currentDirectory = CurrentDirectory();
+    state.capturePath = FileInFolder(state.currentDirectory, kCaptureFileName);
+    state.settingsPath = FileInFolder(state.currentDirectory, kSettingsFileName);
+    SettingSection section(state.settingsPath, kWorkingSection);
+    MonitorLayout layout;
+
+    RoadChoice choice = ChooseRoad(state.argumentText);
+    switch (choice.road) {
+    case Road::RunSetting:
+        return RunSettingRoad(state, section, choice.sectionName, layout, single);
+    case Road::PerformAction:
+        section.SetSection(choice.sectionName);
+        PerformAction(section);
+        return 0;
+    case Road::Wizard:
+        return RunWizardRoad(state, section, layout, single);
+    case Road::Refused:
+        break;
+    }
+    ShowErrorBox(L"引数が間違っています");
+    return 1;
+}

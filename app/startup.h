@@ -1,0 +1,7 @@
+#pragma once
+
+#include <windows.h>
+
+// The program's entry after the loader restrictions: chooses the road and returns the
+// exit code.
+int RunTollerup(HINSTANCE instance, int showCommand);

@@ -1,0 +1,44 @@
+#include "app/startup_logic.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "app/paths.h"
+
+RoadChoice ChooseRoad(const WideString& argumentText) {
+    if (argumentText.IsEmpty()) return {Road::Wizard, WideString()};
+    switch (argumentText.At(0)) {
+    case L'#':
+        return {Road::RunSetting, argumentText.Mid(1)};
+    case L'*':
+        return {Road::PerformAction, argumentText.Mid(1)};
+    default:
+        return {Road::Refused, WideString()};
+    }
+}
+
+WideString SingleInstanceMutexName(const WideString& argumentText) {
+    const int kMaxName = 240;  // well below MAX_PATH
+    WideString name(L"Tollerup ");
+    for (int i = 0; i < argumentText.Length(); ++i) {
+        wchar_t ch = argumentText.At(i);
+        if (ch == L'\\')
+            name += L"%5C";
+        else if (ch == L'%')
+            name += L"%25";
+        else
+            name.Append(ch);
+    }
+    if (name.Length() <= kMaxName) return name;
+    // FNV-1a over the UTF-16 units of the whole argument text.
+    uint64_t hash = 1469598103934665603ULL;
+    for (int i = 0; i < argumentText.Length(); ++i) {
+        hash ^= static_cast<uint16_t>(argumentText.At(i));
+        hash *= 1099511628211ULL;
+    }
+    wchar_t digest[20];
+    swprintf(digest, 20, L"%016llx", static_cast<unsigned long long>(hash));
+    return name.Left(kMaxName - 17) + L"~" + digest;
+}
+
+WideString FileInFolder(const WideString& folder, const wchar_t* fileName) { return JoinPath(folder, fileName); }

@@ -1,0 +1,85 @@
+#include "app/system_info.h"
+
+#include "app/handles.h"
+#include "app/message_box.h"
+
+int registryViewFlag = KEY_WOW64_32KEY;
+
+namespace {
+HINSTANCE g_instance = nullptr;
+
+bool VersionAtLeast(DWORD major, DWORD minor, DWORD build, WORD servicePack, DWORD mask) {
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    info.dwMajorVersion = major;
+    info.dwMinorVersion = minor;
+    info.dwBuildNumber = build;
+    info.wServicePackMajor = servicePack;
+    DWORDLONG condition = 0;
+    if (mask & VER_MAJORVERSION) condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    if (mask & VER_MINORVERSION) condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_GREATER_EQUAL);
+    if (mask & VER_BUILDNUMBER) condition = VerSetConditionMask(condition, VER_BUILDNUMBER, VER_GREATER_EQUAL);
+    if (mask & VER_SERVICEPACKMAJOR)
+        condition = VerSetConditionMask(condition, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
+    return VerifyVersionInfoW(&info, mask, condition) != FALSE;
+}
+}  // namespace
+
+HINSTANCE AppInstance() { return g_instance ? g_instance : GetModuleHandleW(nullptr); }
+void SetAppInstance(HINSTANCE instance) { g_instance = instance; }
+
+int ElevationFromTokenType(int tokenElevationType) {
+    switch (tokenElevationType) {
+    case TokenElevationTypeLimited:
+        return kElevationLimited;
+    case TokenElevationTypeFull:
+        return kElevationFull;
+    default:
+        return kElevationNotSplit;
+    }
+}
+
+OsLevel CheckOsLevel(BOOL* wow64, int* elevation) {
+    const DWORD mmb = VER_MAJORVERSION | VER_MINORVERSION | VER_BUILDNUMBER;
+    const DWORD mms = VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR;
+    OsLevel level = 0;
+    if (VersionAtLeast(10, 0, 22000, 0, mmb))
+        level = 6;
+    else if (VersionAtLeast(10, 0, 0, 0, VER_MAJORVERSION))
+        level = 5;
+    else if (VersionAtLeast(6, 3, 0, 0, mms))
+        level = 4;
+    else if (VersionAtLeast(6, 2, 0, 0, mms))
+        level = 3;
+    else if (VersionAtLeast(6, 1, 0, 0, mms))
+        level = 2;
+    else if (VersionAtLeast(6, 0, 0, 0, mms))
+        level = 1;
+    else
+        ShowErrorBox(L"このＯＳではサポートされていません。");
+
+    if (wow64) {
+        *wow64 = FALSE;
+        if (!IsWow64Process(GetCurrentProcess(), wow64)) *wow64 = FALSE;
+    }
+    if (elevation) {
+        *elevation = kElevationNotSplit;
+        HANDLE raw = nullptr;
+        if (ReportLastError(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw), "OpenProcessToken")) {
+            UniqueHandle token(raw);
+            DWORD type = 0;
+            DWORD size = 0;
+            if (ReportLastError(GetTokenInformation(token.Get(), TokenElevationType, &type, sizeof(type), &size),
+                                "GetTokenInformation"))
+                *elevation = ElevationFromTokenType(static_cast<int>(type));
+            ReportLastError(token.Reset(), "CloseHandle");
+        }
+    }
+    return level;
+}
+
+void InitRegistryViewFlag() {
+    BOOL wow64 = FALSE;
+    CheckOsLevel(&wow64, nullptr);
+    registryViewFlag = wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}

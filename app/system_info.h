@@ -1,0 +1,26 @@
+// The process's place in the system: its instance, the Windows version level, WOW64 and
+// the elevation of its token.
+#pragma once
+
+#include <windows.h>
+
+HINSTANCE AppInstance();
+void SetAppInstance(HINSTANCE instance);
+
+// 0 unsupported (before Vista), 1 Vista, 2 Windows 7, 3 Windows 8, 4 Windows 8.1,
+// 5 Windows 10, 6 Windows 11.
+using OsLevel = int;
+
+// 1 token not split, 2 limited (elevation possible), 3 elevated.
+enum ElevationState { kElevationNotSplit = 1, kElevationLimited = 2, kElevationFull = 3 };
+
+// Maps a TOKEN_ELEVATION_TYPE value to the ElevationState.
+int ElevationFromTokenType(int tokenElevationType);
+
+// Level of the running Windows; fills the WOW64 state and the elevation when asked.
+// Level 0 shows "このＯＳではサポートされていません。".
+OsLevel CheckOsLevel(BOOL* wow64, int* elevation);
+
+// KEY_WOW64_64KEY under WOW64, else KEY_WOW64_32KEY; set once at start.
+extern int registryViewFlag;
+void InitRegistryViewFlag();

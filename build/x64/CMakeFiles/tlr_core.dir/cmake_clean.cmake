@@ -1,0 +1,41 @@
+file(REMOVE_RECURSE
+  "CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj"
+  "CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/message_box.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/message_box.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/paths.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/paths.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/run.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/run.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/settings.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/settings.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/startup.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/startup.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/string_list.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/string_list.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/system_info.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/system_info.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj"
+  "CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/watch/capture.cpp.obj"
+  "CMakeFiles/tlr_core.dir/watch/capture.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj"
+  "CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj"
+  "CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj"
+  "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj"
+  "CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj.d"
+  "libtlr_core.a"
+  "libtlr_core.pdb"
+)
+
+# Per-language clean rules from dependency scanning.
+foreach(lang CXX)
+  include(CMakeFiles/tlr_core.dir/cmake_clean_${lang}.cmake OPTIONAL)
+endforeach()

@@ -1,0 +1,23 @@
+
+# Consider dependencies only in project.
+set(CMAKE_DEPENDS_IN_PROJECT_ONLY OFF)
+
+# The set of languages for which implicit dependencies are needed:
+set(CMAKE_DEPENDS_LANGUAGES
+  )
+
+# The set of dependency files which are needed:
+set(CMAKE_DEPENDS_DEPENDENCY_FILES
+  "/work/main/tests/app/settings_test.cpp" "tests/CMakeFiles/app_tests.dir/app/settings_test.cpp.obj" "gcc" "tests/CMakeFiles/app_tests.dir/app/settings_test.cpp.obj.d"
+  "/work/main/tests/app/wide_string_test.cpp" "tests/CMakeFiles/app_tests.dir/app/wide_string_test.cpp.obj" "gcc" "tests/CMakeFiles/app_tests.dir/app/wide_string_test.cpp.obj.d"
+  )
+
+# Targets to which this target links.
+set(CMAKE_TARGET_LINKED_INFO_FILES
+  "/work/main/build/x64/CMakeFiles/tlr_core.dir/DependInfo.cmake"
+  "/work/main/build/x64/googletest/googletest/CMakeFiles/gtest.dir/DependInfo.cmake"
+  "/work/main/build/x64/googletest/googletest/CMakeFiles/gtest_main.dir/DependInfo.cmake"
+  )
+
+# Fortran module output directory.
+set(CMAKE_Fortran_TARGET_MODULE_DIR "")

@@ -1,0 +1,9 @@
+# CMake generated Testfile for 
+# Source directory: /work/main/tests
+# Build directory: /work/main/build/x64/tests
+# 
+# This file includes the relevant testing commands required for 
+# testing this directory and lists subdirectories to be tested as well.
+add_test([=[app_tests]=] "/usr/lib/wine/wine64" "/work/main/build/x64/bin/app_tests.exe")
+set_tests_properties([=[app_tests]=] PROPERTIES  LABELS "unit" TIMEOUT "600" _BACKTRACE_TRIPLES "/work/main/tests/CMakeLists.txt;31;add_test;/work/main/tests/CMakeLists.txt;0;")
+subdirs("../googletest")

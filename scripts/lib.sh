@@ -1,0 +1,144 @@
+# Shared set-up for scripts/test.sh, scripts/run.sh and scripts/bench.sh: packages, Wine
+# prefixes, the virtual display and the audio server. Source it; nothing here runs by itself.
+
+TLR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TLR_BUILD_ROOT=${TLR_BUILD_ROOT:-$TLR_ROOT/build}
+TLR_WINE_ROOT=${TLR_WINE_ROOT:-/var/cache/tollerup/wine}
+TLR_PREFIX64=$TLR_WINE_ROOT/pfx64
+TLR_PREFIX32=$TLR_WINE_ROOT/pfx32
+TLR_PREFIX_VERSION=1  # bump when the prefix preparation changes
+
+export WINEDEBUG=${WINEDEBUG:--all}
+# Debian's "wine" starts the 32-bit loader first. Where the kernel cannot run 32-bit
+# code (ia32 emulation off), 64-bit programs need the 64-bit loader directly, and 32-bit
+# programs cannot run at all; tlr_detect_wine tells which case this machine is.
+TLR_WINE=wine
+TLR_CAN_RUN_32=0
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+log() { printf '[tollerup] %s\n' "$*" >&2; }
+
+tlr_packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
+  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales pulseaudio pulseaudio-utils
+  googletest python3)
+
+tlr_install_packages() {
+  local missing=() p
+  for p in "${tlr_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    log "installing: ${missing[*]}"
+    if [ "$(id -u)" != 0 ]; then
+      log "packages are missing and this is not root: install them or run as root"; return 1
+    fi
+    if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+      dpkg --add-architecture i386
+    fi
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    log "generating the ja_JP.UTF-8 locale"
+    sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+  fi
+}
+
+tlr_detect_wine() {
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    TLR_WINE=wine
+    TLR_CAN_RUN_32=1
+  elif [ -x /usr/lib/wine/wine64 ]; then
+    TLR_WINE=/usr/lib/wine/wine64
+    export WINELOADER=/usr/lib/wine/wine64
+    TLR_CAN_RUN_32=0
+    log "this machine cannot run 32-bit programs (the kernel's 32-bit emulation is off):"
+    log "TLR32.exe and its tests are built, but they can only run on another machine"
+  else
+    TLR_WINE=$(command -v wine)
+    TLR_CAN_RUN_32=0
+  fi
+}
+
+# Creates a prefix once: $1 folder, $2 win64 or win32.
+tlr_make_prefix() {
+  local pfx=$1 arch=$2
+  if [ -f "$pfx/.tollerup-ready" ] && [ "$(cat "$pfx/.tollerup-ready")" = "$TLR_PREFIX_VERSION" ]; then
+    return 0
+  fi
+  log "preparing the Wine prefix $pfx ($arch)"
+  rm -rf "$pfx"; mkdir -p "$(dirname "$pfx")"
+  WINEPREFIX=$pfx WINEARCH=$arch $TLR_WINE wineboot -i >/dev/null 2>&1
+  # Japanese dialog fonts, as on a Japanese Windows.
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  local pair
+  for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'ＭＳ ゴシック=IPAGothic' 'MS Shell Dlg=IPAPGothic' \
+              'MS Shell Dlg 2=IPAPGothic' 'MS UI Gothic=IPAPGothic'; do
+    WINEPREFIX=$pfx $TLR_WINE reg add "$key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
+  done
+  WINEPREFIX=$pfx wineserver -w
+  echo "$TLR_PREFIX_VERSION" > "$pfx/.tollerup-ready"
+}
+
+tlr_prepare_prefixes() {
+  tlr_make_prefix "$TLR_PREFIX64" win64
+  if [ "$TLR_CAN_RUN_32" = 1 ]; then tlr_make_prefix "$TLR_PREFIX32" win32; fi
+}
+
+TLR_STARTED_XVFB=
+tlr_start_display() {
+  local n=${TLR_DISPLAY_NUMBER:-90}
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  TLR_STARTED_XVFB=$!
+  local i
+  for i in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  export DISPLAY=:$n
+  log "virtual display $DISPLAY"
+}
+
+TLR_STARTED_PULSE=
+tlr_start_audio() {
+  export XDG_RUNTIME_DIR=${TLR_RUNTIME_DIR:-$(mktemp -d /tmp/tollerup-run.XXXXXX)}
+  chmod 700 "$XDG_RUNTIME_DIR"
+  if pulseaudio -D --exit-idle-time=-1 -n --load="module-null-sink sink_name=nullsink" \
+       --load=module-native-protocol-unix >/dev/null 2>&1; then
+    TLR_STARTED_PULSE=1
+    log "audio server with a null sink in $XDG_RUNTIME_DIR"
+  else
+    log "the audio server did not start; media tests will see no device"
+  fi
+}
+
+# Keeps one wineserver per prefix for the whole run, with the prefix's services already
+# started: services started by a test would inherit the test runner's output pipes and
+# keep them open after the test has ended.
+tlr_start_wineservers() {
+  WINEPREFIX=$TLR_PREFIX64 wineserver -p
+  WINEPREFIX=$TLR_PREFIX64 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
+  if [ "$TLR_CAN_RUN_32" = 1 ]; then
+    WINEPREFIX=$TLR_PREFIX32 wineserver -p
+    WINEPREFIX=$TLR_PREFIX32 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
+  fi
+}
+
+tlr_stop_all() {
+  WINEPREFIX=$TLR_PREFIX64 wineserver -k >/dev/null 2>&1
+  WINEPREFIX=$TLR_PREFIX32 wineserver -k >/dev/null 2>&1
+  if [ -n "$TLR_STARTED_PULSE" ]; then pulseaudio --kill >/dev/null 2>&1; TLR_STARTED_PULSE=; fi
+  if [ -n "$TLR_STARTED_XVFB" ]; then kill "$TLR_STARTED_XVFB" 2>/dev/null; wait "$TLR_STARTED_XVFB" 2>/dev/null; TLR_STARTED_XVFB=; fi
+}
+
+# Configures and builds one architecture: $1 x64 or x86, then extra cmake arguments.
+tlr_build() {
+  local arch=$1; shift
+  local triple=x86_64-w64-mingw32
+  [ "$arch" = x86 ] && triple=i686-w64-mingw32
+  local dir=$TLR_BUILD_ROOT/$arch
+  cmake -S "$TLR_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$TLR_ROOT/cmake/toolchain-$triple.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DTLR_WINE="$TLR_WINE" "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" -j"$(nproc)" 2>&1 | grep -E 'error|warning:|Error' ; return "${PIPESTATUS[0]}"
+}

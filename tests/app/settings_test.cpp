@@ -1,0 +1,198 @@
+// SettingSection against the system's private-profile functions, in a scratch folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/settings.h"
+#include "app/startup_logic.h"
+#include "watch/monitor_layout.h"
+
+namespace {
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path_ = std::wstring(temp) + L"tlr-settings-" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+        DeleteFileW(path_.c_str());
+    }
+    void TearDown() override { DeleteFileW(path_.c_str()); }
+    void Raw(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
+        WritePrivateProfileStringW(section, key, value, path_.c_str());
+    }
+    std::wstring path_;
+};
+}  // namespace
+
+TEST_F(SettingsFile, ReadsTypedValuesWithDefaults) {
+    SettingSection s(path_.c_str(), L"Tollerup");
+    EXPECT_EQ(s.ReadInt(L"WatchMode", 5), 5);
+    EXPECT_FALSE(s.ReadBool(L"Capture", false));
+    EXPECT_TRUE(s.ReadBool(L"SSHold", true));
+    EXPECT_EQ(s.ReadString(L"ParamCmd", 520, L"dflt"), WideString(L"dflt"));
+    EXPECT_EQ(GetFileAttributesW(path_.c_str()), INVALID_FILE_ATTRIBUTES);  // reading never creates it
+    s.WriteInt(L"WatchMode", 1);
+    s.WriteInt(L"SetCmdLeft", kNoPosition);
+    s.WriteBool(L"Capture", true);
+    s.WriteString(L"ParamCmd", L"Icon \"C:\\a b\\x.exe\" 1");
+    EXPECT_EQ(s.ReadInt(L"WatchMode", 0), 1);
+    EXPECT_EQ(s.ReadInt(L"SetCmdLeft", 0), kNoPosition);
+    EXPECT_TRUE(s.ReadBool(L"Capture", false));
+    EXPECT_EQ(s.ReadString(L"ParamCmd", 520, L""), WideString(L"Icon \"C:\\a b\\x.exe\" 1"));
+}
+
+TEST_F(SettingsFile, IntegerKeyHoldingTextReadsLeadingDigits) {
+    Raw(L"Tollerup", L"pid", L"123abc");
+    Raw(L"Tollerup", L"Act", L"abc");
+    SettingSection s(path_.c_str(), L"Tollerup");
+    EXPECT_EQ(s.ReadInt(L"pid", 9), 123);
+    EXPECT_EQ(s.ReadInt(L"Act", 9), 0);  // not the default
+}
+
+TEST_F(SettingsFile, QuotedValuesAndTheCutAt519) {
+    Raw(L"Tollerup", L"ParamPlay", L"\"C:\\music\\a b.wav\"");
+    SettingSection s(path_.c_str(), L"Tollerup");
+    EXPECT_EQ(s.ReadString(L"ParamPlay", 520, L""), WideString(L"C:\\music\\a b.wav"));
+    SectionLines lines;
+    ASSERT_EQ(s.ReadSection(L"Tollerup", lines), 1);
+    EXPECT_EQ(lines.Line(0), WideString(L"ParamPlay=C:\\music\\a b.wav"));
+    EXPECT_EQ(lines.EqualsPos(0), 9);
+
+    std::wstring longText(600, L'x');
+    s.WriteString(L"ParamCmd", longText.c_str());
+    EXPECT_EQ(s.ReadString(L"ParamCmd", 520, L"").Length(), 519);
+}
+
+TEST_F(SettingsFile, SectionLongerThanTheFirstBuffer) {
+    SettingSection s(path_.c_str(), L"Big");
+    std::wstring value(300, L'v');
+    for (int i = 0; i < 60; ++i) s.WriteString((L"Key" + std::to_wstring(i)).c_str(), value.c_str());  // ~18,500 chars
+    SectionLines lines;
+    ASSERT_EQ(s.ReadSection(L"Big", lines), 60);
+    EXPECT_EQ(lines.Key(59), WideString(L"Key59"));
+    EXPECT_EQ(lines.Value(59).Length(), 300);
+    SectionLines none;
+    EXPECT_EQ(s.ReadSection(L"Absent", none), 0);
+}
+
+TEST_F(SettingsFile, ListSectionsInFileOrderOrSorted) {
+    Raw(L"Tollerup", L"Act", L"1");
+    Raw(L"zeta", L"Act", L"1");
+    Raw(L"Alpha", L"Act", L"1");
+    Raw(L"beta", L"Act", L"1");
+    SettingSection s(path_.c_str(), L"Tollerup");
+    StringList inOrder;
+    s.ListSections(inOrder);
+    ASSERT_EQ(inOrder.Count(), 4);
+    EXPECT_EQ(inOrder[0], WideString(L"Tollerup"));
+    EXPECT_EQ(inOrder[1], WideString(L"zeta"));
+    StringList sorted(true);
+    s.ListSections(sorted);
+    ASSERT_EQ(sorted.Count(), 4);
+    EXPECT_EQ(sorted[0], WideString(L"Alpha"));
+    EXPECT_EQ(sorted[1], WideString(L"Tollerup"));
+    EXPECT_EQ(sorted[3], WideString(L"zeta"));
+}
+
+TEST_F(SettingsFile, ManySectionsGrowTheNameBuffer) {
+    SettingSection s(path_.c_str(), L"x");
+    for (int i = 0; i < 300; ++i) Raw((L"Setting number " + std::to_wstring(i)).c_str(), L"Act", L"1");
+    StringList names;
+    s.ListSections(names);
+    ASSERT_EQ(names.Count(), 300);
+    EXPECT_EQ(names[299], WideString(L"Setting number 299"));
+}
+
+TEST_F(SettingsFile, DeleteSectionEmptiesTheSectionName) {
+    Raw(L"keep", L"Act", L"1");
+    Raw(L"gone", L"Act", L"2");
+    SettingSection s(path_.c_str(), L"keep");
+    s.DeleteSection(L"gone");
+    EXPECT_TRUE(s.Section().IsEmpty());
+    SectionLines lines;
+    EXPECT_EQ(s.ReadSection(L"gone", lines), 0);
+    EXPECT_EQ(s.ReadSection(L"keep", lines), 1);
+}
+
+TEST(HandleText, RoundTripAndRejectsNonHex) {
+    EXPECT_EQ(TextToWindowHandle(L"1f4"), reinterpret_cast<HWND>(500));
+    EXPECT_EQ(TextToWindowHandle(L"1F4"), reinterpret_cast<HWND>(500));
+    EXPECT_EQ(TextToWindowHandle(L"1f4x"), nullptr);
+    EXPECT_EQ(TextToWindowHandle(L"error"), nullptr);
+    EXPECT_EQ(TextToWindowHandle(L""), nullptr);
+    EXPECT_EQ(WindowHandleToText(nullptr), WideString(L"0"));
+    EXPECT_EQ(WindowHandleToText(reinterpret_cast<HWND>(0x2a0c4)), WideString(L"2a0c4"));
+#ifdef _WIN64
+    HWND wide = reinterpret_cast<HWND>(0x123456789abcULL);
+    EXPECT_EQ(WindowHandleToText(wide), WideString(L"123456789abc"));
+    EXPECT_EQ(TextToWindowHandle(L"123456789abc"), wide);
+#else
+    EXPECT_EQ(TextToWindowHandle(L"123456789abc"), reinterpret_cast<HWND>(0x56789abc));
+#endif
+}
+
+TEST(StartupLogic, RoadsByFirstCharacter) {
+    RoadChoice c = ChooseRoad(L"#my setting");
+    EXPECT_EQ(c.road, Road::RunSetting);
+    EXPECT_EQ(c.sectionName, WideString(L"my setting"));
+    c = ChooseRoad(L"*x");
+    EXPECT_EQ(c.road, Road::PerformAction);
+    EXPECT_EQ(c.sectionName, WideString(L"x"));
+    EXPECT_EQ(ChooseRoad(L"#").road, Road::RunSetting);
+    EXPECT_TRUE(ChooseRoad(L"#").sectionName.IsEmpty());
+    EXPECT_EQ(ChooseRoad(L"").road, Road::Wizard);
+    EXPECT_EQ(ChooseRoad(L"/x").road, Road::Refused);
+}
+
+TEST(StartupLogic, MutexNamesAreValidAndDistinct) {
+    EXPECT_EQ(SingleInstanceMutexName(L""), WideString(L"Tollerup "));
+    EXPECT_EQ(SingleInstanceMutexName(L"#a b"), WideString(L"Tollerup #a b"));
+    WideString slash = SingleInstanceMutexName(L"#a\\b");
+    EXPECT_EQ(slash.Find(L"\\"), -1);
+    EXPECT_NE(slash, SingleInstanceMutexName(L"#a%5Cb"));
+    std::wstring longArg = L"#" + std::wstring(1000, L'n');
+    WideString longName = SingleInstanceMutexName(longArg.c_str());
+    EXPECT_LE(longName.Length(), 240);
+    std::wstring other = longArg;
+    other[900] = L'm';
+    EXPECT_NE(longName, SingleInstanceMutexName(other.c_str()));
+    // Every such name can name a real mutex.
+    for (const WideString& name : {slash, longName}) {
+        HANDLE m = CreateMutexW(nullptr, FALSE, name.c_str());
+        EXPECT_NE(m, nullptr) << GetLastError();
+        if (m) CloseHandle(m);
+    }
+    EXPECT_EQ(FileInFolder(L"D:\\", L"TLR.ini"), WideString(L"D:\\TLR.ini"));
+}
+
+TEST(MonitorBounds, FromGivenRectangles) {
+    MONITORINFOEXW m[2] = {};
+    m[0].rcMonitor = {0, 0, 1920, 1080};
+    RECT one = ComputeMonitorBounds(m, 1);
+    EXPECT_EQ(one.left, 0);
+    EXPECT_EQ(one.right, 1920);
+    EXPECT_EQ(one.bottom, 1080);
+    m[1].rcMonitor = {-1280, 0, 0, 1024};
+    RECT left = ComputeMonitorBounds(m, 2);
+    EXPECT_EQ(left.left, -1280);
+    EXPECT_EQ(left.top, 0);
+    EXPECT_EQ(left.right, 1920);
+    EXPECT_EQ(left.bottom, 1080);
+    m[1].rcMonitor = {200, -900, 1800, 0};
+    RECT above = ComputeMonitorBounds(m, 2);
+    EXPECT_EQ(above.left, 0);
+    EXPECT_EQ(above.top, -900);
+    EXPECT_EQ(above.right, 1920);
+    EXPECT_EQ(above.bottom, 1080);
+    RECT none = ComputeMonitorBounds(m, 0);
+    EXPECT_EQ(none.right - none.left, 0);
+}
+
+TEST(MonitorLayout, MatchesTheSystemVirtualScreen) {
+    MonitorLayout layout;
+    ASSERT_GE(layout.count, 1);
+    EXPECT_EQ(layout.bounds.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(layout.bounds.right - layout.bounds.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(layout.monitors()[0].cbSize, sizeof(MONITORINFOEXW));
+}

@@ -1,0 +1,442 @@
+#include "driver.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace e2e {
+
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring ExeDir() {
+    wchar_t path[MAX_PATH * 2] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+std::wstring ProgramPath() { return ExeDir() + (sizeof(void*) == 8 ? L"\\TLR64.exe" : L"\\TLR32.exe"); }
+
+std::wstring HelperPath(const wchar_t* name) { return ExeDir() + L"\\" + name + L".exe"; }
+
+std::wstring ArtifactsDir() {
+    wchar_t buffer[MAX_PATH] = {};
+    std::wstring dir;
+    if (GetEnvironmentVariableW(L"TLR_TEST_ARTIFACTS", buffer, MAX_PATH) > 0) {
+        dir = buffer;
+    } else {
+        GetCurrentDirectoryW(MAX_PATH, buffer);
+        dir = std::wstring(buffer) + L"\\artifacts";
+    }
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::wstring CurrentTestName() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!info) return L"no-test";
+    std::wstring name = Widen(std::string(info->test_suite_name()) + "." + info->name());
+    for (wchar_t& ch : name) {
+        if (ch == L'/' || ch == L'\\' || ch == L':') ch = L'_';
+    }
+    return name;
+}
+
+namespace {
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+}  // namespace
+
+TempFolder::TempFolder(const std::wstring& hint) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring base(temp);
+    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    static LONG counter = 0;
+    for (;;) {
+        wchar_t suffix[64];
+        swprintf(suffix, 64, L"%lu-%ld-%lu", GetCurrentProcessId(), InterlockedIncrement(&counter), GetTickCount());
+        path_ = base + L"\\" + hint + L"-" + suffix;
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            ADD_FAILURE() << "cannot create " << Narrow(path_);
+            break;
+        }
+    }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void TempFolder::WriteSetting(const std::wstring& section, const std::wstring& key, const std::wstring& value) const {
+    WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), IniPath().c_str());
+}
+
+void TempFolder::WriteSetting(const std::wstring& section, const std::wstring& key, long long value) const {
+    WriteSetting(section, key, std::to_wstring(value));
+}
+
+std::wstring TempFolder::ReadSetting(const std::wstring& section, const std::wstring& key,
+                                     const std::wstring& fallback) const {
+    wchar_t buffer[4096] = {};
+    GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback.c_str(), buffer, 4096, IniPath().c_str());
+    return buffer;
+}
+
+bool TempFolder::Exists(const std::wstring& name) const {
+    return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool TempFolder::WriteBytes(const std::wstring& name, const std::string& bytes) const {
+    HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+std::string TempFolder::ReadBytes(const std::wstring& name) const {
+    HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::wstring WindowText(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+std::wstring WindowTextTimeout(HWND window, UINT timeoutMs) {
+    wchar_t buffer[4096] = {};
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, timeoutMs,
+                             &result))
+        return std::wstring();
+    return buffer;
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+HWND ChildById(HWND parent, int id) { return GetDlgItem(parent, id); }
+
+namespace {
+struct IconBits {
+    std::vector<unsigned char> bits;
+    bool ok = false;
+};
+
+IconBits ReadIconBits(HICON icon) {
+    IconBits out;
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return out;
+    HBITMAP bitmap = info.hbmColor ? info.hbmColor : info.hbmMask;
+    BITMAP bm = {};
+    if (GetObjectW(bitmap, sizeof(bm), &bm)) {
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = bm.bmWidth;
+        bi.bmiHeader.biHeight = bm.bmHeight;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        out.bits.resize(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight) * 4);
+        HDC dc = GetDC(nullptr);
+        out.ok = GetDIBits(dc, bitmap, 0, static_cast<UINT>(bm.bmHeight), out.bits.data(), &bi, DIB_RGB_COLORS) > 0;
+        ReleaseDC(nullptr, dc);
+    }
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return out;
+}
+
+UINT IdentifyIcon(HICON icon) {
+    if (!icon) return 0;
+    struct Known {
+        LPCWSTR id;
+        UINT flag;
+    } known[] = {{IDI_HAND, MB_ICONERROR},
+                 {IDI_QUESTION, MB_ICONQUESTION},
+                 {IDI_EXCLAMATION, MB_ICONWARNING},
+                 {IDI_ASTERISK, MB_ICONINFORMATION}};
+    for (const Known& k : known) {
+        if (LoadIconW(nullptr, k.id) == icon) return k.flag;
+    }
+    IconBits shown = ReadIconBits(icon);
+    if (!shown.ok) return 0;
+    for (const Known& k : known) {
+        IconBits candidate = ReadIconBits(LoadIconW(nullptr, k.id));
+        if (candidate.ok && candidate.bits == shown.bits) return k.flag;
+    }
+    return 0;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+}  // namespace
+
+MessageBoxInfo ReadMessageBox(HWND box) {
+    MessageBoxInfo info;
+    info.window = box;
+    info.caption = WindowText(box);
+    info.topmost = (GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    for (HWND child : Children(box)) {
+        std::wstring cls = ClassName(child);
+        LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+            if ((style & SS_TYPEMASK) == SS_ICON) {
+                HICON icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+                info.icon = IdentifyIcon(icon);
+            } else {
+                std::wstring text = WindowText(child);
+                if (!text.empty()) info.text = text;
+            }
+        } else if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+            info.buttons.push_back(GetDlgCtrlID(child));
+        }
+    }
+    return info;
+}
+
+bool PressButton(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    if (!button) return false;
+    return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+void FlushMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool SaveScreenshot(const std::wstring& path) {
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = w;
+    header.biHeight = h;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * static_cast<size_t>(h));
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path.c_str(), std::ios::binary);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(out);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        FlushMessages();
+        Sleep(50);
+    }
+}
+
+Program::~Program() {
+    if (::testing::Test::HasFailure() && process_) SaveDiagnostics(L"failure");
+    if (IsRunning()) Kill();
+    if (process_) CloseHandle(process_);
+}
+
+bool Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+                    const std::wstring* wholeCommandLine) {
+    std::wstring commandLine = wholeCommandLine ? *wholeCommandLine : L"\"" + exe + L"\"";
+    if (!wholeCommandLine && !arguments.empty()) commandLine += L" " + arguments;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+        ADD_FAILURE() << "CreateProcess failed for " << Narrow(exe) << ": " << GetLastError();
+        return false;
+    }
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    WaitForInputIdle(process_, 5000);
+    return true;
+}
+
+bool Program::IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+namespace {
+struct EnumState {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+BOOL CALLBACK CollectTop(HWND window, LPARAM param) {
+    EnumState* state = reinterpret_cast<EnumState*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == state->pid && IsWindowVisible(window)) state->windows.push_back(window);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> Program::TopWindows() const {
+    EnumState state{pid_, {}};
+    if (pid_) EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
+    return state.windows;
+}
+
+HWND Program::WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : TopWindows()) {
+                if (match(w)) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND Program::WaitForWindowTitled(const std::wstring& title, DWORD timeoutMs) const {
+    return WaitForWindow([&](HWND w) { return WindowText(w) == title; }, timeoutMs);
+}
+
+MessageBoxInfo Program::WaitForMessageBox(DWORD timeoutMs) const {
+    MessageBoxInfo info;
+    WaitUntil(
+        [&] {
+            for (HWND w : TopWindows()) {
+                if (ClassName(w) != L"#32770") continue;
+                MessageBoxInfo candidate = ReadMessageBox(w);
+                if (!candidate.text.empty() && !candidate.buttons.empty()) {
+                    info = candidate;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return info;
+}
+
+bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode) const {
+    if (!process_) return false;
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    if (exitCode) *exitCode = code;
+    return true;
+}
+
+void Program::Kill() {
+    if (!process_) return;
+    TerminateProcess(process_, 255);
+    WaitForSingleObject(process_, 5000);
+}
+
+namespace {
+void DescribeWindow(std::wstring& out, HWND window, int depth) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    wchar_t line[512];
+    swprintf(line, 512, L"%*s%p id=%d class=\"%ls\" rect=(%ld,%ld,%ld,%ld) visible=%d text=\"", depth * 2, L"",
+             static_cast<void*>(window), GetDlgCtrlID(window), ClassName(window).c_str(), r.left, r.top, r.right,
+             r.bottom, IsWindowVisible(window) ? 1 : 0);
+    out += line;
+    out += WindowTextTimeout(window, 500);
+    out += L"\"\r\n";
+}
+}  // namespace
+
+void Program::SaveDiagnostics(const std::wstring& tag) const {
+    std::wstring base = ArtifactsDir() + L"\\" + CurrentTestName() + L"-" + tag;
+    SaveScreenshot(base + L".bmp");
+    std::wstring text;
+    for (HWND top : TopWindows()) {
+        DescribeWindow(text, top, 0);
+        for (HWND child : Children(top)) DescribeWindow(text, child, 1);
+    }
+    std::ofstream out((base + L".txt").c_str(), std::ios::binary);
+    std::string utf8 = Narrow(text);
+    out.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
+    std::fprintf(stderr, "diagnostics saved to %s.{bmp,txt}\n", Narrow(base).c_str());
+}
+
+}  // namespace e2e
