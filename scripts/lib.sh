@@ -4,6 +4,7 @@
 TLR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TLR_BUILD_ROOT=${TLR_BUILD_ROOT:-$TLR_ROOT/build}
 TLR_WINE_ROOT=${TLR_WINE_ROOT:-/var/cache/tollerup/wine}
+TLR_ARCHS=${TLR_ARCHS:-x86 x64}  # which builds test.sh makes and tests
 TLR_PREFIX64=$TLR_WINE_ROOT/pfx64
 TLR_PREFIX32=$TLR_WINE_ROOT/pfx32
 TLR_PREFIX_VERSION=1  # bump when the prefix preparation changes

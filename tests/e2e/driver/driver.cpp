@@ -166,36 +166,65 @@ std::wstring ClassName(HWND window) {
 HWND ChildById(HWND parent, int id) { return GetDlgItem(parent, id); }
 
 namespace {
-struct IconBits {
-    std::vector<unsigned char> bits;
-    bool ok = false;
-};
-
-IconBits ReadIconBits(HICON icon) {
-    IconBits out;
-    ICONINFO info = {};
-    if (!icon || !GetIconInfo(icon, &info)) return out;
-    HBITMAP bitmap = info.hbmColor ? info.hbmColor : info.hbmMask;
-    BITMAP bm = {};
-    if (GetObjectW(bitmap, sizeof(bm), &bm)) {
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = bm.bmWidth;
-        bi.bmiHeader.biHeight = bm.bmHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        out.bits.resize(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight) * 4);
-        HDC dc = GetDC(nullptr);
-        out.ok = GetDIBits(dc, bitmap, 0, static_cast<UINT>(bm.bmHeight), out.bits.data(), &bi, DIB_RGB_COLORS) > 0;
-        ReleaseDC(nullptr, dc);
-    }
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return out;
+// Pixels of a screen rectangle, 32 bits each, top-down.
+std::vector<DWORD> GrabScreen(const RECT& r) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    return pixels;
 }
 
-UINT IdentifyIcon(HICON icon) {
-    if (!icon) return 0;
+// An icon drawn at w x h on a plain background, 32 bits each, top-down.
+std::vector<DWORD> DrawIconOn(HICON icon, int w, int h, COLORREF background) {
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECT all = {0, 0, w, h};
+    HBRUSH brush = CreateSolidBrush(background);
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
+    SelectObject(memory, old);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    return pixels;
+}
+
+// Tells the standard icon that a message box shows by comparing what is on the screen
+// with each system icon, on the pixels where that icon is opaque. Handles of icons are
+// not comparable across processes everywhere, pictures are.
+UINT IdentifyIcon(HWND iconControl) {
+    RECT r = {};
+    if (!GetWindowRect(iconControl, &r) || r.right <= r.left || r.bottom <= r.top) return 0;
+    int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<DWORD> shown = GrabScreen(r);
     struct Known {
         LPCWSTR id;
         UINT flag;
@@ -203,16 +232,30 @@ UINT IdentifyIcon(HICON icon) {
                  {IDI_QUESTION, MB_ICONQUESTION},
                  {IDI_EXCLAMATION, MB_ICONWARNING},
                  {IDI_ASTERISK, MB_ICONINFORMATION}};
+    UINT best = 0;
+    double bestScore = 0.0;
     for (const Known& k : known) {
-        if (LoadIconW(nullptr, k.id) == icon) return k.flag;
+        HICON icon = LoadIconW(nullptr, k.id);
+        int size = GetSystemMetrics(SM_CXICON);
+        int iw = w < size ? w : size, ih = h < size ? h : size;
+        std::vector<DWORD> onBlack = DrawIconOn(icon, iw, ih, RGB(0, 0, 0));
+        std::vector<DWORD> onWhite = DrawIconOn(icon, iw, ih, RGB(255, 255, 255));
+        size_t opaque = 0, same = 0;
+        for (int y = 0; y < ih; ++y) {
+            for (int x = 0; x < iw; ++x) {
+                size_t i = static_cast<size_t>(y) * static_cast<size_t>(iw) + static_cast<size_t>(x);
+                if (onBlack[i] != onWhite[i]) continue;
+                ++opaque;
+                if (shown[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] == onBlack[i]) ++same;
+            }
+        }
+        double score = opaque ? static_cast<double>(same) / static_cast<double>(opaque) : 0.0;
+        if (score > bestScore) {
+            bestScore = score;
+            best = k.flag;
+        }
     }
-    IconBits shown = ReadIconBits(icon);
-    if (!shown.ok) return 0;
-    for (const Known& k : known) {
-        IconBits candidate = ReadIconBits(LoadIconW(nullptr, k.id));
-        if (candidate.ok && candidate.bits == shown.bits) return k.flag;
-    }
-    return 0;
+    return bestScore >= 0.9 ? best : 0;
 }
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
@@ -237,8 +280,7 @@ MessageBoxInfo ReadMessageBox(HWND box) {
         LONG style = GetWindowLongW(child, GWL_STYLE);
         if (_wcsicmp(cls.c_str(), L"Static") == 0) {
             if ((style & SS_TYPEMASK) == SS_ICON) {
-                HICON icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-                info.icon = IdentifyIcon(icon);
+                info.icon = IdentifyIcon(child);
             } else {
                 std::wstring text = WindowText(child);
                 if (!text.empty()) info.text = text;

@@ -23,6 +23,7 @@ set(CMAKE_DEPENDS_DEPENDENCY_FILES
   "/work/main/watch/monitor_layout.cpp" "CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj" "gcc" "CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj.d"
   "/work/main/watch/process_watcher.cpp" "CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj" "gcc" "CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj.d"
   "/work/main/watch/screen_watcher.cpp" "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj" "gcc" "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj.d"
+  "/work/main/wizard/dialog_helpers.cpp" "CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj" "gcc" "CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj.d"
   "/work/main/wizard/wizard.cpp" "CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj" "gcc" "CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj.d"
   )
 

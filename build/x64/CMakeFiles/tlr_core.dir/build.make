@@ -294,11 +294,26 @@ CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.s: cmake_force
 	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.s"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/watch/screen_watcher.cpp -o CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.s
 
+CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: /work/main/wizard/dialog_helpers.cpp
+CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_16) "Building CXX object CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj -MF CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj.d -o CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj -c /work/main/wizard/dialog_helpers.cpp
+
+CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/wizard/dialog_helpers.cpp > CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.i
+
+CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/wizard/dialog_helpers.cpp -o CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.s
+
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: /work/main/wizard/wizard.cpp
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_16) "Building CXX object CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_17) "Building CXX object CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj -MF CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj.d -o CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj -c /work/main/wizard/wizard.cpp
 
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.i: cmake_force
@@ -326,6 +341,7 @@ tlr_core_OBJECTS = \
 "CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj" \
 "CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj" \
 "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj" \
+"CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj" \
 "CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj"
 
 # External object files for target tlr_core
@@ -346,10 +362,11 @@ libtlr_core.a: CMakeFiles/tlr_core.dir/watch/capture.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/build.make
 libtlr_core.a: CMakeFiles/tlr_core.dir/link.txt
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --bold --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_17) "Linking CXX static library libtlr_core.a"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --bold --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_18) "Linking CXX static library libtlr_core.a"
 	$(CMAKE_COMMAND) -P CMakeFiles/tlr_core.dir/cmake_clean_target.cmake
 	$(CMAKE_COMMAND) -E cmake_link_script CMakeFiles/tlr_core.dir/link.txt --verbose=$(VERBOSE)
 

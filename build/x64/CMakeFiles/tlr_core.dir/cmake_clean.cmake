@@ -29,6 +29,8 @@ file(REMOVE_RECURSE
   "CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj.d"
   "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj"
   "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj.d"
+  "CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj"
+  "CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj.d"
   "CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj"
   "CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj.d"
   "libtlr_core.a"

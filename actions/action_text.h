@@ -1,0 +1,39 @@
+// The parameter texts of the three actions: how the setting dialogs compose them and how
+// the actions read them back. Pure functions of their inputs.
+#pragma once
+
+#include "app/wide_string.h"
+
+// Command text: "Icon " at the start asks for a minimized start.
+struct CommandText {
+    bool minimize = false;
+    WideString command;
+};
+CommandText ParseCommandText(const WideString& text);
+WideString ComposeCommandText(bool minimize, const WideString& command);
+
+// Media text: "Repeat ", then "Vol:<percent>% ", then the file.
+struct MediaText {
+    bool repeat = false;
+    int volume = 0;  // percent; 0 leaves the volume alone
+    WideString file;  // as stored; the player unquotes it
+    bool valid = true;  // false for a "Vol:" piece without "% "
+};
+MediaText ParseMediaText(const WideString& text);
+WideString ComposeMediaText(bool repeat, int volumeIndex, const WideString& file);
+// The volume list index (0 to 10) for a stored percentage.
+int VolumeIndexForPercent(int percent);
+
+// Windows-exit text: the method word, " 強制終了", " 待機時間 =<N>秒".
+enum class ExitMethod { Normal, Sleep, Hibernate, Restart };
+struct ExitText {
+    ExitMethod method = ExitMethod::Normal;
+    bool force = false;
+    int waitSeconds = 0;
+    bool hasWait = false;  // the text holds "待機時間 ="
+    WideString countdownTitle;  // the text before "待機時間 =", then "までの時間"
+};
+ExitText ParseExitText(const WideString& text);
+WideString ComposeExitText(ExitMethod method, bool force, int waitSeconds);
+// "通常の終了", "スリープ", "休止状態" or "再起動".
+const wchar_t* ExitMethodWord(ExitMethod method);
