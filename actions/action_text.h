@@ -4,6 +4,10 @@
 
 #include "app/wide_string.h"
 
+// The whole-number value of a text of decimal digits (saturated at INT_MAX); 0 when the
+// text is empty or holds anything but digits.
+int WholeNumberOf(const WideString& digits);
+
 // Command text: "Icon " at the start asks for a minimized start.
 struct CommandText {
     bool minimize = false;
@@ -15,23 +19,25 @@ WideString ComposeCommandText(bool minimize, const WideString& command);
 // Media text: "Repeat ", then "Vol:<percent>% ", then the file.
 struct MediaText {
     bool repeat = false;
-    int volume = 0;  // percent; 0 leaves the volume alone
+    int volume = 0;  // percent, 0 to 100 (larger numbers read as 100); 0 leaves the volume alone
     WideString file;  // as stored; the player unquotes it
-    bool valid = true;  // false for a "Vol:" piece without "% "
+    bool valid = true;  // false for a "Vol:" piece without "% " (file then holds the whole rest)
 };
 MediaText ParseMediaText(const WideString& text);
 WideString ComposeMediaText(bool repeat, int volumeIndex, const WideString& file);
 // The volume list index (0 to 10) for a stored percentage.
 int VolumeIndexForPercent(int percent);
 
-// Windows-exit text: the method word, " 強制終了", " 待機時間 =<N>秒".
+// Windows-exit text: the method word, " 強制終了", " 待機時間 =<N>秒". The wait is the
+// number between "待機時間 =" and the next "秒" (to the end of the text when no "秒"
+// follows).
 enum class ExitMethod { Normal, Sleep, Hibernate, Restart };
 struct ExitText {
     ExitMethod method = ExitMethod::Normal;
     bool force = false;
     int waitSeconds = 0;
     bool hasWait = false;  // the text holds "待機時間 ="
-    WideString countdownTitle;  // the text before "待機時間 =", then "までの時間"
+    WideString countdownTitle;  // the text before "待機時間 =", then "までの時間"; empty without a wait
 };
 ExitText ParseExitText(const WideString& text);
 WideString ComposeExitText(ExitMethod method, bool force, int waitSeconds);

@@ -1,0 +1,130 @@
+#include "actions/action_text.h"
+
+#include <climits>
+
+namespace {
+
+const wchar_t kIconPrefix[] = L"Icon ";
+const int kIconPrefixLength = 5;
+const wchar_t kRepeatPrefix[] = L"Repeat ";
+const int kRepeatPrefixLength = 7;
+const wchar_t kVolumePrefix[] = L"Vol:";
+const int kVolumePrefixLength = 4;
+const wchar_t kVolumeEnd[] = L"% ";
+const int kVolumeEndLength = 2;
+const wchar_t kForceWord[] = L"強制終了";
+const wchar_t kWaitWord[] = L"待機時間 =";
+const int kWaitWordLength = 6;
+const wchar_t kSecondsWord[] = L"秒";
+const wchar_t kCountdownSuffix[] = L"までの時間";
+
+}  // namespace
+
+int WholeNumberOf(const WideString& digits) {
+    if (!digits.IsDecimal()) return 0;
+    // Digits only: ToInt falls back only on overflow, which saturates.
+    long long value = digits.ToInt(LLONG_MAX);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+CommandText ParseCommandText(const WideString& text) {
+    CommandText parsed;
+    if (text.StartsWith(kIconPrefix)) {
+        parsed.minimize = true;
+        parsed.command = text.Mid(kIconPrefixLength);
+    } else {
+        parsed.command = text;
+    }
+    return parsed;
+}
+
+WideString ComposeCommandText(bool minimize, const WideString& command) {
+    return minimize ? WideString(kIconPrefix) + command : command;
+}
+
+MediaText ParseMediaText(const WideString& text) {
+    MediaText parsed;
+    WideString rest = text;
+    if (text.StartsWith(kRepeatPrefix)) {
+        parsed.repeat = true;
+        rest = text.Mid(kRepeatPrefixLength);
+    }
+    if (!rest.StartsWith(kVolumePrefix)) {
+        parsed.file = rest;
+        return parsed;
+    }
+    int end = rest.Find(kVolumeEnd);
+    if (end < 0) {
+        // No "% " closes the volume: the text is not one the dialogs write.
+        parsed.valid = false;
+        parsed.file = rest;
+        return parsed;
+    }
+    int volume = WholeNumberOf(rest.Piece(kVolumePrefixLength, end - 1));
+    parsed.volume = volume > 100 ? 100 : volume;
+    parsed.file = rest.Mid(end + kVolumeEndLength);
+    return parsed;
+}
+
+WideString ComposeMediaText(bool repeat, int volumeIndex, const WideString& file) {
+    WideString text;
+    if (repeat) text += kRepeatPrefix;
+    if (volumeIndex < 0) volumeIndex = 0;
+    if (volumeIndex > 10) volumeIndex = 10;
+    if (volumeIndex != 0) text += WideString(kVolumePrefix) + WideString::FromInt(volumeIndex * 10) + kVolumeEnd;
+    text += file;
+    return text;
+}
+
+int VolumeIndexForPercent(int percent) {
+    if (percent <= 0) return 0;
+    if (percent > 90) return 10;
+    return (percent + 9) / 10;
+}
+
+ExitText ParseExitText(const WideString& text) {
+    ExitText parsed;
+    int wait = text.Find(kWaitWord);
+    if (wait >= 0) {
+        parsed.hasWait = true;
+        int first = wait + kWaitWordLength;
+        int seconds = text.Find(kSecondsWord, first);
+        // Without a closing "秒" the number runs to the end of the text.
+        WideString digits = seconds >= 0 ? text.Piece(first, seconds - 1) : text.Mid(first);
+        parsed.waitSeconds = WholeNumberOf(digits);
+        parsed.countdownTitle = text.Left(wait) + kCountdownSuffix;
+    }
+    if (text.Contains(ExitMethodWord(ExitMethod::Sleep)))
+        parsed.method = ExitMethod::Sleep;
+    else if (text.Contains(ExitMethodWord(ExitMethod::Hibernate)))
+        parsed.method = ExitMethod::Hibernate;
+    else if (text.Contains(ExitMethodWord(ExitMethod::Normal)))
+        parsed.method = ExitMethod::Normal;
+    else if (text.Contains(ExitMethodWord(ExitMethod::Restart)))
+        parsed.method = ExitMethod::Restart;
+    else
+        parsed.method = ExitMethod::Normal;
+    parsed.force = text.Contains(kForceWord);
+    return parsed;
+}
+
+WideString ComposeExitText(ExitMethod method, bool force, int waitSeconds) {
+    WideString text(ExitMethodWord(method));
+    if (force) text += WideString(L" ") + kForceWord;
+    if (waitSeconds > 0) text += WideString(L" ") + kWaitWord + WideString::FromInt(waitSeconds) + kSecondsWord;
+    return text;
+}
+
+const wchar_t* ExitMethodWord(ExitMethod method) {
+    switch (method) {
+    case ExitMethod::Sleep:
+        return L"スリープ";
+    case ExitMethod::Hibernate:
+        return L"休止状態";
+    case ExitMethod::Restart:
+        return L"再起動";
+    case ExitMethod::Normal:
+        break;
+    }
+    return L"通常の終了";
+}
