@@ -1,6 +1,15 @@
-// The media action: plays a sound or video file as the parameter text says.
+// The media action: plays one file once or repeatedly, at a chosen master volume that
+// is put back afterwards.
 #pragma once
 
+#include "actions/action_text.h"
+#include "actions/media_player.h"
+#include "actions/system_effects.h"
 #include "app/wide_string.h"
 
+// Plays the file of the media text. Returns true (the caller ignores the result).
 bool PlayMedia(const WideString& text);
+
+// The playback on a given device and volume: the volume controller around the play,
+// the chosen percentage during it and the level read before it set back after it.
+bool PlayOnDevice(const MediaText& request, PlaybackDevice& device, VolumeEffects& volume);

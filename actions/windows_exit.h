@@ -1,7 +1,35 @@
-// The Windows-exit action: ends the session as the parameter text says, after the
-// countdown when one is asked for.
+// The Windows-exit action: an optional countdown, the shutdown privilege, then one call
+// that powers off, restarts, sleeps or hibernates.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
+
+#include "actions/action_text.h"
+#include "actions/system_effects.h"
 #include "app/wide_string.h"
 
+// Results of EndWindows (not used by its caller).
+const int kExitRequested = 1;
+const int kExitCancelled = 2;
+const int kPowerStateRequested = 3;
+
+// The single call the action makes: SetSystemPowerState(suspend, FALSE) when powerState
+// is set, else ExitWindowsEx(flags, 0).
+struct ExitCall {
+    bool powerState = false;
+    BOOL suspend = FALSE;
+    UINT flags = 0;
+};
+ExitCall ChooseExitCall(const ExitText& text);
+
+// Shows the countdown for a title and a number of seconds; 1 proceeds, 0 cancels.
+using CountdownFunction = std::function<int(const WideString& title, int seconds)>;
+
+// The action on given effects: countdown when the text holds a wait, then the privilege
+// and the call. Sleep and hibernation failures are reported.
+int EndWindowsWith(const WideString& text, const CountdownFunction& countdown, ExitEffects& effects);
+
+// The action with the countdown window (icon iconId) and the system's calls.
 int EndWindows(int iconId, const WideString& text);

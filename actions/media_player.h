@@ -1,0 +1,71 @@
+// The media player: one file in an MCI window with its play bar, played once or
+// repeatedly while the message queue keeps moving.
+#pragma once
+
+#include <windows.h>
+
+#include "app/handles.h"
+#include "app/wide_string.h"
+
+// The CD audio track a file names: a ".cda" file (any case) whose name begins with
+// "track" (any case) followed by a decimal number above 0. -1 for anything else.
+int CdTrackNumber(const WideString& path);
+
+// True when playback that stopped at position ran to the end: the distance to the end is
+// at most one thousandth of the end. Never true when there is nothing between start and end.
+bool ReachedEnd(long start, long end, long position);
+
+// An error box "<name> <MCI error text>" for a nonzero MCI error code.
+void ReportMciError(long code, const char* name);
+
+// What the play loops need from a device.
+class PlaybackDevice {
+public:
+    virtual ~PlaybackDevice() = default;
+    virtual bool CanPlay() = 0;
+    // Starts playback of the whole file or of the track.
+    virtual void StartPlayback() = 0;
+    // The MCI mode (MCI_MODE_PLAY while playing).
+    virtual long Mode() = 0;
+    virtual long Position() = 0;
+    virtual long Start() const = 0;
+    virtual long End() const = 0;
+    // Keeps the queue moving and waits half a second.
+    virtual void Pause() = 0;
+    // Owner of the boxes.
+    virtual HWND Window() const = 0;
+};
+
+// Plays to the end (polling every half second). False after "再生できません".
+bool PlayOnce(PlaybackDevice& device);
+// Plays again each time playback ran to its end; stops when it was stopped before the
+// end or the device is not ready. False after "再生できません".
+bool PlayRepeatedly(PlaybackDevice& device);
+
+// The player on an MCI window. Only one exists at a time; making one stops and closes
+// every MCI device of the process first.
+class MciPlayer : public PlaybackDevice {
+public:
+    MciPlayer(const WideString& file, HINSTANCE instance);
+    // Stops and closes the device and closes the window.
+    ~MciPlayer() override;
+    MciPlayer(const MciPlayer&) = delete;
+    MciPlayer& operator=(const MciPlayer&) = delete;
+
+    bool CanPlay() override;
+    void StartPlayback() override;
+    long Mode() override;
+    long Position() override;
+    long Start() const override { return start_; }
+    long End() const override { return end_; }
+    void Pause() override;
+    HWND Window() const override { return window_.Get(); }
+    int Track() const { return track_; }
+
+private:
+    WideString file_;
+    int track_ = -1;
+    long start_ = 0;
+    long end_ = 0;
+    UniqueWindow window_;
+};
