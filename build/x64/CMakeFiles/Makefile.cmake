@@ -70,8 +70,12 @@ set(CMAKE_DEPEND_INFO_FILES
   "CMakeFiles/tlr_res.dir/DependInfo.cmake"
   "CMakeFiles/TLR64.dir/DependInfo.cmake"
   "tests/CMakeFiles/app_tests.dir/DependInfo.cmake"
+  "tests/CMakeFiles/watch_tests.dir/DependInfo.cmake"
+  "tests/CMakeFiles/actions_tests.dir/DependInfo.cmake"
+  "tests/CMakeFiles/watch_target.dir/DependInfo.cmake"
   "tests/CMakeFiles/e2e_driver.dir/DependInfo.cmake"
   "tests/CMakeFiles/e2e_app.dir/DependInfo.cmake"
+  "tests/CMakeFiles/e2e_settings_file.dir/DependInfo.cmake"
   "googletest/googletest/CMakeFiles/gtest.dir/DependInfo.cmake"
   "googletest/googletest/CMakeFiles/gtest_main.dir/DependInfo.cmake"
   )

@@ -5,7 +5,14 @@ cmake_policy(SET CMP0009 NEW)
 # TLR_CORE_SOURCES at CMakeLists.txt:51 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/actions/*.cpp")
 set(OLD_GLOB
+  "/work/main/actions/action_text.cpp"
+  "/work/main/actions/command.cpp"
+  "/work/main/actions/countdown.cpp"
+  "/work/main/actions/media.cpp"
+  "/work/main/actions/media_player.cpp"
   "/work/main/actions/perform_action.cpp"
+  "/work/main/actions/volume.cpp"
+  "/work/main/actions/windows_exit.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -44,6 +51,11 @@ endif()
 # TLR_CORE_SOURCES at CMakeLists.txt:51 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/power/*.cpp")
 set(OLD_GLOB
+  "/work/main/power/power_hold_system.cpp"
+  "/work/main/power/power_scheme_access.cpp"
+  "/work/main/power/power_timeouts.cpp"
+  "/work/main/power/screen_saver_power_hold.cpp"
+  "/work/main/power/screen_saver_switch.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -70,6 +82,9 @@ endif()
 # srcs at tests/CMakeLists.txt:25 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/tests/actions/*.cpp")
 set(OLD_GLOB
+  "/work/main/tests/actions/action_text_test.cpp"
+  "/work/main/tests/actions/command_test.cpp"
+  "/work/main/tests/actions/perform_action_test.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -101,6 +116,7 @@ endif()
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/tests/e2e/e2e_*.cpp")
 set(OLD_GLOB
   "/work/main/tests/e2e/e2e_app.cpp"
+  "/work/main/tests/e2e/e2e_settings_file.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -110,6 +126,7 @@ endif()
 # helper_srcs at tests/CMakeLists.txt:36 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/tests/helpers/*.cpp")
 set(OLD_GLOB
+  "/work/main/tests/helpers/watch_target.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -128,6 +145,7 @@ endif()
 # srcs at tests/CMakeLists.txt:25 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/tests/watch/*.cpp")
 set(OLD_GLOB
+  "/work/main/tests/watch/process_text_test.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -147,7 +165,11 @@ endif()
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/watch/*.cpp")
 set(OLD_GLOB
   "/work/main/watch/capture.cpp"
+  "/work/main/watch/capture_layout.cpp"
   "/work/main/watch/monitor_layout.cpp"
+  "/work/main/watch/process_inspect.cpp"
+  "/work/main/watch/process_text.cpp"
+  "/work/main/watch/process_watch_logic.cpp"
   "/work/main/watch/process_watcher.cpp"
   "/work/main/watch/screen_watcher.cpp"
   )

@@ -69,11 +69,86 @@ include CMakeFiles/tlr_core.dir/progress.make
 # Include the compile flags for this target's objects.
 include CMakeFiles/tlr_core.dir/flags.make
 
+CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj: /work/main/actions/action_text.cpp
+CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_1) "Building CXX object CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj -c /work/main/actions/action_text.cpp
+
+CMakeFiles/tlr_core.dir/actions/action_text.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/actions/action_text.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/actions/action_text.cpp > CMakeFiles/tlr_core.dir/actions/action_text.cpp.i
+
+CMakeFiles/tlr_core.dir/actions/action_text.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/action_text.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/action_text.cpp -o CMakeFiles/tlr_core.dir/actions/action_text.cpp.s
+
+CMakeFiles/tlr_core.dir/actions/command.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/actions/command.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/actions/command.cpp.obj: /work/main/actions/command.cpp
+CMakeFiles/tlr_core.dir/actions/command.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_2) "Building CXX object CMakeFiles/tlr_core.dir/actions/command.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/command.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/command.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/command.cpp.obj -c /work/main/actions/command.cpp
+
+CMakeFiles/tlr_core.dir/actions/command.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/actions/command.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/actions/command.cpp > CMakeFiles/tlr_core.dir/actions/command.cpp.i
+
+CMakeFiles/tlr_core.dir/actions/command.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/command.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/command.cpp -o CMakeFiles/tlr_core.dir/actions/command.cpp.s
+
+CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj: /work/main/actions/countdown.cpp
+CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_3) "Building CXX object CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj -c /work/main/actions/countdown.cpp
+
+CMakeFiles/tlr_core.dir/actions/countdown.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/actions/countdown.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/actions/countdown.cpp > CMakeFiles/tlr_core.dir/actions/countdown.cpp.i
+
+CMakeFiles/tlr_core.dir/actions/countdown.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/countdown.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/countdown.cpp -o CMakeFiles/tlr_core.dir/actions/countdown.cpp.s
+
+CMakeFiles/tlr_core.dir/actions/media.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/actions/media.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/actions/media.cpp.obj: /work/main/actions/media.cpp
+CMakeFiles/tlr_core.dir/actions/media.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_4) "Building CXX object CMakeFiles/tlr_core.dir/actions/media.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/media.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/media.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/media.cpp.obj -c /work/main/actions/media.cpp
+
+CMakeFiles/tlr_core.dir/actions/media.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/actions/media.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/actions/media.cpp > CMakeFiles/tlr_core.dir/actions/media.cpp.i
+
+CMakeFiles/tlr_core.dir/actions/media.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/media.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/media.cpp -o CMakeFiles/tlr_core.dir/actions/media.cpp.s
+
+CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj: /work/main/actions/media_player.cpp
+CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_5) "Building CXX object CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj -c /work/main/actions/media_player.cpp
+
+CMakeFiles/tlr_core.dir/actions/media_player.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/actions/media_player.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/actions/media_player.cpp > CMakeFiles/tlr_core.dir/actions/media_player.cpp.i
+
+CMakeFiles/tlr_core.dir/actions/media_player.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/media_player.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/media_player.cpp -o CMakeFiles/tlr_core.dir/actions/media_player.cpp.s
+
 CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj: /work/main/actions/perform_action.cpp
 CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_1) "Building CXX object CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_6) "Building CXX object CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj -c /work/main/actions/perform_action.cpp
 
 CMakeFiles/tlr_core.dir/actions/perform_action.cpp.i: cmake_force
@@ -84,11 +159,41 @@ CMakeFiles/tlr_core.dir/actions/perform_action.cpp.s: cmake_force
 	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/perform_action.cpp.s"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/perform_action.cpp -o CMakeFiles/tlr_core.dir/actions/perform_action.cpp.s
 
+CMakeFiles/tlr_core.dir/actions/volume.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/actions/volume.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/actions/volume.cpp.obj: /work/main/actions/volume.cpp
+CMakeFiles/tlr_core.dir/actions/volume.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_7) "Building CXX object CMakeFiles/tlr_core.dir/actions/volume.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/volume.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/volume.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/volume.cpp.obj -c /work/main/actions/volume.cpp
+
+CMakeFiles/tlr_core.dir/actions/volume.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/actions/volume.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/actions/volume.cpp > CMakeFiles/tlr_core.dir/actions/volume.cpp.i
+
+CMakeFiles/tlr_core.dir/actions/volume.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/volume.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/volume.cpp -o CMakeFiles/tlr_core.dir/actions/volume.cpp.s
+
+CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj: /work/main/actions/windows_exit.cpp
+CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_8) "Building CXX object CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj -MF CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj.d -o CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj -c /work/main/actions/windows_exit.cpp
+
+CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/actions/windows_exit.cpp > CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.i
+
+CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/actions/windows_exit.cpp -o CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.s
+
 CMakeFiles/tlr_core.dir/app/message_box.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/app/message_box.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/message_box.cpp.obj: /work/main/app/message_box.cpp
 CMakeFiles/tlr_core.dir/app/message_box.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_2) "Building CXX object CMakeFiles/tlr_core.dir/app/message_box.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_9) "Building CXX object CMakeFiles/tlr_core.dir/app/message_box.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/message_box.cpp.obj -MF CMakeFiles/tlr_core.dir/app/message_box.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/message_box.cpp.obj -c /work/main/app/message_box.cpp
 
 CMakeFiles/tlr_core.dir/app/message_box.cpp.i: cmake_force
@@ -103,7 +208,7 @@ CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj: CMakeFiles/tlr_core.dir/flags.
 CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj: /work/main/app/message_loop.cpp
 CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_3) "Building CXX object CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_10) "Building CXX object CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj -MF CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj -c /work/main/app/message_loop.cpp
 
 CMakeFiles/tlr_core.dir/app/message_loop.cpp.i: cmake_force
@@ -118,7 +223,7 @@ CMakeFiles/tlr_core.dir/app/paths.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/app/paths.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/paths.cpp.obj: /work/main/app/paths.cpp
 CMakeFiles/tlr_core.dir/app/paths.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_4) "Building CXX object CMakeFiles/tlr_core.dir/app/paths.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_11) "Building CXX object CMakeFiles/tlr_core.dir/app/paths.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/paths.cpp.obj -MF CMakeFiles/tlr_core.dir/app/paths.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/paths.cpp.obj -c /work/main/app/paths.cpp
 
 CMakeFiles/tlr_core.dir/app/paths.cpp.i: cmake_force
@@ -133,7 +238,7 @@ CMakeFiles/tlr_core.dir/app/run.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/app/run.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/run.cpp.obj: /work/main/app/run.cpp
 CMakeFiles/tlr_core.dir/app/run.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_5) "Building CXX object CMakeFiles/tlr_core.dir/app/run.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_12) "Building CXX object CMakeFiles/tlr_core.dir/app/run.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/run.cpp.obj -MF CMakeFiles/tlr_core.dir/app/run.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/run.cpp.obj -c /work/main/app/run.cpp
 
 CMakeFiles/tlr_core.dir/app/run.cpp.i: cmake_force
@@ -148,7 +253,7 @@ CMakeFiles/tlr_core.dir/app/settings.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/app/settings.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/settings.cpp.obj: /work/main/app/settings.cpp
 CMakeFiles/tlr_core.dir/app/settings.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_6) "Building CXX object CMakeFiles/tlr_core.dir/app/settings.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_13) "Building CXX object CMakeFiles/tlr_core.dir/app/settings.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/settings.cpp.obj -MF CMakeFiles/tlr_core.dir/app/settings.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/settings.cpp.obj -c /work/main/app/settings.cpp
 
 CMakeFiles/tlr_core.dir/app/settings.cpp.i: cmake_force
@@ -163,7 +268,7 @@ CMakeFiles/tlr_core.dir/app/startup.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/app/startup.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/startup.cpp.obj: /work/main/app/startup.cpp
 CMakeFiles/tlr_core.dir/app/startup.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_7) "Building CXX object CMakeFiles/tlr_core.dir/app/startup.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_14) "Building CXX object CMakeFiles/tlr_core.dir/app/startup.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/startup.cpp.obj -MF CMakeFiles/tlr_core.dir/app/startup.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/startup.cpp.obj -c /work/main/app/startup.cpp
 
 CMakeFiles/tlr_core.dir/app/startup.cpp.i: cmake_force
@@ -178,7 +283,7 @@ CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj: CMakeFiles/tlr_core.dir/flags
 CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj: /work/main/app/startup_logic.cpp
 CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_8) "Building CXX object CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_15) "Building CXX object CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj -MF CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj -c /work/main/app/startup_logic.cpp
 
 CMakeFiles/tlr_core.dir/app/startup_logic.cpp.i: cmake_force
@@ -193,7 +298,7 @@ CMakeFiles/tlr_core.dir/app/string_list.cpp.obj: CMakeFiles/tlr_core.dir/flags.m
 CMakeFiles/tlr_core.dir/app/string_list.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/string_list.cpp.obj: /work/main/app/string_list.cpp
 CMakeFiles/tlr_core.dir/app/string_list.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_9) "Building CXX object CMakeFiles/tlr_core.dir/app/string_list.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_16) "Building CXX object CMakeFiles/tlr_core.dir/app/string_list.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/string_list.cpp.obj -MF CMakeFiles/tlr_core.dir/app/string_list.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/string_list.cpp.obj -c /work/main/app/string_list.cpp
 
 CMakeFiles/tlr_core.dir/app/string_list.cpp.i: cmake_force
@@ -208,7 +313,7 @@ CMakeFiles/tlr_core.dir/app/system_info.cpp.obj: CMakeFiles/tlr_core.dir/flags.m
 CMakeFiles/tlr_core.dir/app/system_info.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/system_info.cpp.obj: /work/main/app/system_info.cpp
 CMakeFiles/tlr_core.dir/app/system_info.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_10) "Building CXX object CMakeFiles/tlr_core.dir/app/system_info.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_17) "Building CXX object CMakeFiles/tlr_core.dir/app/system_info.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/system_info.cpp.obj -MF CMakeFiles/tlr_core.dir/app/system_info.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/system_info.cpp.obj -c /work/main/app/system_info.cpp
 
 CMakeFiles/tlr_core.dir/app/system_info.cpp.i: cmake_force
@@ -223,7 +328,7 @@ CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj: CMakeFiles/tlr_core.dir/flags.m
 CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj: /work/main/app/wide_string.cpp
 CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_11) "Building CXX object CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_18) "Building CXX object CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj -MF CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj.d -o CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj -c /work/main/app/wide_string.cpp
 
 CMakeFiles/tlr_core.dir/app/wide_string.cpp.i: cmake_force
@@ -234,11 +339,86 @@ CMakeFiles/tlr_core.dir/app/wide_string.cpp.s: cmake_force
 	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/app/wide_string.cpp.s"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/app/wide_string.cpp -o CMakeFiles/tlr_core.dir/app/wide_string.cpp.s
 
+CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj: /work/main/power/power_hold_system.cpp
+CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_19) "Building CXX object CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj -MF CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj.d -o CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj -c /work/main/power/power_hold_system.cpp
+
+CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/power/power_hold_system.cpp > CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.i
+
+CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/power/power_hold_system.cpp -o CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.s
+
+CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj: /work/main/power/power_scheme_access.cpp
+CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_20) "Building CXX object CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj -MF CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj.d -o CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj -c /work/main/power/power_scheme_access.cpp
+
+CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/power/power_scheme_access.cpp > CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.i
+
+CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/power/power_scheme_access.cpp -o CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.s
+
+CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj: /work/main/power/power_timeouts.cpp
+CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_21) "Building CXX object CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj -MF CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj.d -o CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj -c /work/main/power/power_timeouts.cpp
+
+CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/power/power_timeouts.cpp > CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.i
+
+CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/power/power_timeouts.cpp -o CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.s
+
+CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj: /work/main/power/screen_saver_power_hold.cpp
+CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_22) "Building CXX object CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj -MF CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj.d -o CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj -c /work/main/power/screen_saver_power_hold.cpp
+
+CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/power/screen_saver_power_hold.cpp > CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.i
+
+CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/power/screen_saver_power_hold.cpp -o CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.s
+
+CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj: /work/main/power/screen_saver_switch.cpp
+CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_23) "Building CXX object CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj -MF CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj.d -o CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj -c /work/main/power/screen_saver_switch.cpp
+
+CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/power/screen_saver_switch.cpp > CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.i
+
+CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/power/screen_saver_switch.cpp -o CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.s
+
 CMakeFiles/tlr_core.dir/watch/capture.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/watch/capture.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/watch/capture.cpp.obj: /work/main/watch/capture.cpp
 CMakeFiles/tlr_core.dir/watch/capture.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_12) "Building CXX object CMakeFiles/tlr_core.dir/watch/capture.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_24) "Building CXX object CMakeFiles/tlr_core.dir/watch/capture.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/capture.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/capture.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/capture.cpp.obj -c /work/main/watch/capture.cpp
 
 CMakeFiles/tlr_core.dir/watch/capture.cpp.i: cmake_force
@@ -249,11 +429,26 @@ CMakeFiles/tlr_core.dir/watch/capture.cpp.s: cmake_force
 	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/watch/capture.cpp.s"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/watch/capture.cpp -o CMakeFiles/tlr_core.dir/watch/capture.cpp.s
 
+CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj: /work/main/watch/capture_layout.cpp
+CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_25) "Building CXX object CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj -c /work/main/watch/capture_layout.cpp
+
+CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/watch/capture_layout.cpp > CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.i
+
+CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/watch/capture_layout.cpp -o CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.s
+
 CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj: /work/main/watch/monitor_layout.cpp
 CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_13) "Building CXX object CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_26) "Building CXX object CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj -c /work/main/watch/monitor_layout.cpp
 
 CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.i: cmake_force
@@ -264,11 +459,56 @@ CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.s: cmake_force
 	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.s"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/watch/monitor_layout.cpp -o CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.s
 
+CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj: /work/main/watch/process_inspect.cpp
+CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_27) "Building CXX object CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj -c /work/main/watch/process_inspect.cpp
+
+CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/watch/process_inspect.cpp > CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.i
+
+CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/watch/process_inspect.cpp -o CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.s
+
+CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj: /work/main/watch/process_text.cpp
+CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_28) "Building CXX object CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj -c /work/main/watch/process_text.cpp
+
+CMakeFiles/tlr_core.dir/watch/process_text.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/watch/process_text.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/watch/process_text.cpp > CMakeFiles/tlr_core.dir/watch/process_text.cpp.i
+
+CMakeFiles/tlr_core.dir/watch/process_text.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/watch/process_text.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/watch/process_text.cpp -o CMakeFiles/tlr_core.dir/watch/process_text.cpp.s
+
+CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
+CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
+CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj: /work/main/watch/process_watch_logic.cpp
+CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_29) "Building CXX object CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj -c /work/main/watch/process_watch_logic.cpp
+
+CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.i: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Preprocessing CXX source to CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.i"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -E /work/main/watch/process_watch_logic.cpp > CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.i
+
+CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.s: cmake_force
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green "Compiling CXX source to assembly CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.s"
+	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -S /work/main/watch/process_watch_logic.cpp -o CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.s
+
 CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: CMakeFiles/tlr_core.dir/flags.make
 CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: /work/main/watch/process_watcher.cpp
 CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_14) "Building CXX object CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_30) "Building CXX object CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj -c /work/main/watch/process_watcher.cpp
 
 CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.i: cmake_force
@@ -283,7 +523,7 @@ CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj: CMakeFiles/tlr_core.dir/fl
 CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj: /work/main/watch/screen_watcher.cpp
 CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_15) "Building CXX object CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_31) "Building CXX object CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj -MF CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj.d -o CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj -c /work/main/watch/screen_watcher.cpp
 
 CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.i: cmake_force
@@ -298,7 +538,7 @@ CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: CMakeFiles/tlr_core.dir/f
 CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: /work/main/wizard/dialog_helpers.cpp
 CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_16) "Building CXX object CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_32) "Building CXX object CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj -MF CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj.d -o CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj -c /work/main/wizard/dialog_helpers.cpp
 
 CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.i: cmake_force
@@ -313,7 +553,7 @@ CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: CMakeFiles/tlr_core.dir/flags.mak
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: CMakeFiles/tlr_core.dir/includes_CXX.rsp
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: /work/main/wizard/wizard.cpp
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj: CMakeFiles/tlr_core.dir/compiler_depend.ts
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_17) "Building CXX object CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_33) "Building CXX object CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj"
 	/usr/bin/x86_64-w64-mingw32-g++-posix $(CXX_DEFINES) $(CXX_INCLUDES) $(CXX_FLAGS) -MD -MT CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj -MF CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj.d -o CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj -c /work/main/wizard/wizard.cpp
 
 CMakeFiles/tlr_core.dir/wizard/wizard.cpp.i: cmake_force
@@ -326,7 +566,14 @@ CMakeFiles/tlr_core.dir/wizard/wizard.cpp.s: cmake_force
 
 # Object files for target tlr_core
 tlr_core_OBJECTS = \
+"CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj" \
+"CMakeFiles/tlr_core.dir/actions/command.cpp.obj" \
+"CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj" \
+"CMakeFiles/tlr_core.dir/actions/media.cpp.obj" \
+"CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj" \
 "CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj" \
+"CMakeFiles/tlr_core.dir/actions/volume.cpp.obj" \
+"CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj" \
 "CMakeFiles/tlr_core.dir/app/message_box.cpp.obj" \
 "CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj" \
 "CMakeFiles/tlr_core.dir/app/paths.cpp.obj" \
@@ -337,8 +584,17 @@ tlr_core_OBJECTS = \
 "CMakeFiles/tlr_core.dir/app/string_list.cpp.obj" \
 "CMakeFiles/tlr_core.dir/app/system_info.cpp.obj" \
 "CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj" \
+"CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj" \
+"CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj" \
+"CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj" \
+"CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj" \
+"CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj" \
 "CMakeFiles/tlr_core.dir/watch/capture.cpp.obj" \
+"CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj" \
 "CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj" \
+"CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj" \
+"CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj" \
+"CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj" \
 "CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj" \
 "CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj" \
 "CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj" \
@@ -347,7 +603,14 @@ tlr_core_OBJECTS = \
 # External object files for target tlr_core
 tlr_core_EXTERNAL_OBJECTS =
 
+libtlr_core.a: CMakeFiles/tlr_core.dir/actions/action_text.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/actions/command.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/actions/countdown.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/actions/media.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/actions/media_player.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/actions/volume.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/actions/windows_exit.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/app/message_box.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/app/message_loop.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/app/paths.cpp.obj
@@ -358,15 +621,24 @@ libtlr_core.a: CMakeFiles/tlr_core.dir/app/startup_logic.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/app/string_list.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/app/system_info.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/app/wide_string.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/power/power_hold_system.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/power/power_scheme_access.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/power/power_timeouts.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/power/screen_saver_power_hold.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/power/screen_saver_switch.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/watch/capture.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/watch/capture_layout.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/watch/monitor_layout.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/watch/process_inspect.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/watch/process_text.cpp.obj
+libtlr_core.a: CMakeFiles/tlr_core.dir/watch/process_watch_logic.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/watch/screen_watcher.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/wizard/dialog_helpers.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/wizard/wizard.cpp.obj
 libtlr_core.a: CMakeFiles/tlr_core.dir/build.make
 libtlr_core.a: CMakeFiles/tlr_core.dir/link.txt
-	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --bold --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_18) "Linking CXX static library libtlr_core.a"
+	@$(CMAKE_COMMAND) -E cmake_echo_color --switch=$(COLOR) --green --bold --progress-dir=/work/main/build/x64/CMakeFiles --progress-num=$(CMAKE_PROGRESS_34) "Linking CXX static library libtlr_core.a"
 	$(CMAKE_COMMAND) -P CMakeFiles/tlr_core.dir/cmake_clean_target.cmake
 	$(CMAKE_COMMAND) -E cmake_link_script CMakeFiles/tlr_core.dir/link.txt --verbose=$(VERBOSE)
 

@@ -325,4 +325,66 @@ CMakeFiles/tlr_core.dir/actions/perform_action.cpp.obj: \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/cerrno \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/charconv.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/basic_string.tcc \
- /work/main/app/message_box.h
+ /work/main/actions/command.h /work/main/actions/media.h \
+ /work/main/actions/action_text.h /work/main/actions/media_player.h \
+ /work/main/app/handles.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/utility \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_relops.h \
+ /work/main/actions/system_effects.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/memory \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_tempbuf.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_raw_storage_iter.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/align.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bit \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/uses_allocator.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/unique_ptr.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/tuple \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/shared_ptr.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/shared_ptr_base.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/typeinfo \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/allocated_ptr.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/ext/aligned_buffer.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/ext/atomicity.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/x86_64-w64-mingw32/bits/gthr.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/x86_64-w64-mingw32/bits/gthr-default.h \
+ /usr/share/mingw-w64/include/pthread.h \
+ /usr/share/mingw-w64/include/sys/types.h \
+ /usr/share/mingw-w64/include/process.h \
+ /usr/share/mingw-w64/include/corecrt_startup.h \
+ /usr/share/mingw-w64/include/signal.h \
+ /usr/share/mingw-w64/include/pthread_signal.h \
+ /usr/share/mingw-w64/include/time.h \
+ /usr/share/mingw-w64/include/sys/timeb.h \
+ /usr/share/mingw-w64/include/sec_api/sys/timeb_s.h \
+ /usr/share/mingw-w64/include/pthread_time.h \
+ /usr/share/mingw-w64/include/pthread_compat.h \
+ /usr/share/mingw-w64/include/pthread_unistd.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/x86_64-w64-mingw32/bits/atomic_word.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/ext/concurrence.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/exception \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/exception_ptr.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/cxxabi_init_exception.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/nested_exception.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/shared_ptr_atomic.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/atomic_base.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/atomic_lockfree_defines.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/backward/auto_ptr.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/pstl/glue_memory_defs.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/pstl/execution_defs.h \
+ /work/main/actions/windows_exit.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/functional \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/std_function.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/unordered_map \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/hashtable.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/hashtable_policy.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/enable_special_members.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/node_handle.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/unordered_map.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/erase_if.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/array \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/compare \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_algo.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/algorithmfwd.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_heap.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/uniform_int_dist.h \
+ /work/main/res/resource.h

@@ -325,4 +325,5 @@ CMakeFiles/tlr_core.dir/app/run.cpp.obj: /work/main/app/run.cpp \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/cerrno \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/charconv.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/basic_string.tcc \
- /work/main/watch/watchers.h /work/main/app/message_box.h
+ /work/main/watch/watchers.h /work/main/actions/action.h \
+ /work/main/app/paths.h /work/main/app/run_setup.h

@@ -326,4 +326,7 @@ CMakeFiles/tlr_core.dir/watch/capture.cpp.obj: \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/cerrno \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/charconv.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/basic_string.tcc \
- /work/main/app/message_box.h
+ /work/main/app/handles.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/utility \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_relops.h \
+ /work/main/app/message_box.h /work/main/watch/capture_layout.h

@@ -1,5 +1,5 @@
 CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: \
- /work/main/watch/process_watcher.cpp /work/main/app/message_box.h \
+ /work/main/watch/process_watcher.cpp /work/main/watch/process_watcher.h \
  /usr/share/mingw-w64/include/windows.h \
  /usr/share/mingw-w64/include/_mingw.h \
  /usr/share/mingw-w64/include/_mingw_mac.h \
@@ -251,7 +251,15 @@ CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: \
  /usr/share/mingw-w64/include/stralign.h \
  /usr/share/mingw-w64/include/sec_api/stralign_s.h \
  /usr/share/mingw-w64/include/winsvc.h /usr/share/mingw-w64/include/mcx.h \
- /usr/share/mingw-w64/include/imm.h /work/main/app/wide_string.h \
+ /usr/share/mingw-w64/include/imm.h /work/main/app/handles.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/utility \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_relops.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_pair.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/type_traits \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/move.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/utility.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/initializer_list \
+ /work/main/app/wide_string.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/string \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stringfwd.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/memoryfwd.h \
@@ -264,7 +272,6 @@ CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: \
  /usr/share/mingw-w64/include/_mingw_stat64.h \
  /usr/share/mingw-w64/include/swprintf.inl \
  /usr/share/mingw-w64/include/sec_api/wchar_s.h \
- /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/type_traits \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/cstdint \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/stdint.h \
  /usr/share/mingw-w64/include/stdint.h \
@@ -275,7 +282,6 @@ CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/exception.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/functexcept.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/exception_defines.h \
- /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/move.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/cpp_type_traits.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/localefwd.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/x86_64-w64-mingw32/bits/c++locale.h \
@@ -298,14 +304,11 @@ CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/backward/binders.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/ext/numeric_traits.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_algobase.h \
- /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_pair.h \
- /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/utility.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/debug/debug.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/predefined_ops.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/refwrap.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/invoke.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/range_access.h \
- /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/initializer_list \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/basic_string.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/ext/alloc_traits.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/alloc_traits.h \
@@ -319,4 +322,33 @@ CMakeFiles/tlr_core.dir/watch/process_watcher.cpp.obj: \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/cerrno \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/charconv.h \
  /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/basic_string.tcc \
- /work/main/watch/watchers.h
+ /work/main/watch/process_inspect.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/vector \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_uninitialized.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_vector.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_bvector.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/vector.tcc \
+ /work/main/app/string_list.h /work/main/watch/process_text.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/functional \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/tuple \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/uses_allocator.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/std_function.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/typeinfo \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/unordered_map \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/ext/aligned_buffer.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/hashtable.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/hashtable_policy.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/enable_special_members.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/node_handle.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/unordered_map.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/erase_if.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/array \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/compare \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_algo.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/algorithmfwd.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_heap.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/stl_tempbuf.h \
+ /usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++/bits/uniform_int_dist.h \
+ /work/main/watch/process_watch_logic.h /work/main/app/message_box.h \
+ /work/main/app/system_info.h /work/main/res/resource.h \
+ /work/main/watch/watchers.h /work/main/wizard/dialog_helpers.h
