@@ -14,7 +14,7 @@ std::vector<unsigned char> GrabDesktop(const CaptureLayout& layout, const RECT& 
     std::vector<unsigned char> pixels;
     WindowDc desktop(GetDesktopWindow());
     if (!desktop) {
-        ReportLastError(FALSE, "GetWindowDC");
+        ReportLastError(FALSE, "GetDC");
         return pixels;
     }
     UniqueMemoryDc memory(CreateCompatibleDC(desktop.Get()));
