@@ -18,7 +18,9 @@ if has_arch x86; then
 fi
 if has_arch x64; then
   log "building the 64-bit program and its tests"
-  tlr_build x64 || exit 1
+  other=
+  has_arch x86 && other="TLR_OTHER_PROGRAM=$TLR_BUILD_ROOT/x86/bin/TLR32.exe"
+  tlr_build x64 -DTLR_TEST_ENV="$other" || exit 1
 fi
 
 trap tlr_stop_all EXIT

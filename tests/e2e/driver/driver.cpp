@@ -280,6 +280,7 @@ MessageBoxInfo ReadMessageBox(HWND box) {
         LONG style = GetWindowLongW(child, GWL_STYLE);
         if (_wcsicmp(cls.c_str(), L"Static") == 0) {
             if ((style & SS_TYPEMASK) == SS_ICON) {
+                info.hasIcon = true;
                 info.icon = IdentifyIcon(child);
             } else {
                 std::wstring text = WindowText(child);
@@ -422,15 +423,17 @@ HWND Program::WaitForWindowTitled(const std::wstring& title, DWORD timeoutMs) co
 
 MessageBoxInfo Program::WaitForMessageBox(DWORD timeoutMs) const {
     MessageBoxInfo info;
+    DWORD firstSeen = 0;
     WaitUntil(
         [&] {
             for (HWND w : TopWindows()) {
                 if (ClassName(w) != L"#32770") continue;
                 MessageBoxInfo candidate = ReadMessageBox(w);
-                if (!candidate.text.empty() && !candidate.buttons.empty()) {
-                    info = candidate;
-                    return true;
-                }
+                if (candidate.text.empty() || candidate.buttons.empty()) continue;
+                info = candidate;
+                // The icon is told by its pixels: give a busy system time to paint it.
+                if (!firstSeen) firstSeen = GetTickCount();
+                return !candidate.hasIcon || candidate.icon != 0 || GetTickCount() - firstSeen > 3000;
             }
             return false;
         },
