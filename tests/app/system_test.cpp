@@ -1,0 +1,183 @@
+// The pieces of start-up that talk to the system: reporters, message loops, the version
+// level, dialog helpers and tooltips.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/message_box.h"
+#include "app/message_loop.h"
+#include "app/system_info.h"
+#include "common/box_recorder.h"
+#include "wizard/dialog_helpers.h"
+
+TEST(Reporters, FormatsAndFlags) {
+    BoxRecorder boxes;
+    SetLastError(5);
+    EXPECT_FALSE(ReportLastError(FALSE, "CloseHandle2"));
+    EXPECT_TRUE(ReportLastError(TRUE, "CloseHandle3"));
+    EXPECT_EQ(ReportErrorCode(0, "RegOpenKeyEx"), 0);
+    EXPECT_EQ(ReportErrorCode(-2, "RegOpenKeyEx"), -2);
+    ReportHResult(S_FALSE, "CoCreateInstance");
+    ReportHResult(static_cast<HRESULT>(0x80004001L), "SetMasterVolumeLevelScalar");
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(boxes.boxes[0].text, L"CloseHandle2 Error Code =5");
+    EXPECT_EQ(boxes.boxes[1].text, L"RegOpenKeyEx Error Code =-2");
+    EXPECT_EQ(boxes.boxes[2].text, L"SetMasterVolumeLevelScalar Error Code =0x80004001");
+    for (const BoxRecorder::Box& box : boxes.boxes) {
+        EXPECT_EQ(box.flags, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND));
+        EXPECT_EQ(box.owner, nullptr);
+    }
+    // The error code survives the report for the caller.
+    SetLastError(1234);
+    ReportLastError(FALSE, L"スリープエラー");
+    EXPECT_EQ(GetLastError(), 1234u);
+    EXPECT_EQ(boxes.boxes.back().text, L"スリープエラー Error Code =1234");
+}
+
+TEST(Reporters, BoxKindsAndNarrowNamesInTheAnsiCodePage) {
+    BoxRecorder boxes(IDYES);
+    EXPECT_EQ(ShowQuestionBox(L"q", nullptr, MB_YESNO), IDYES);
+    ShowInfoBox(L"i");
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO | MB_TOPMOST | MB_SETFOREGROUND));
+    EXPECT_EQ(boxes.boxes[1].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_TOPMOST | MB_SETFOREGROUND));
+    if (GetACP() == 932) {
+        // "休止状態エラー" in Shift-JIS reads back as the Japanese name.
+        EXPECT_EQ(NarrowNameToWide("\x8b\x78\x8e\x7e\x8f\xf3\x91\xd4\x83\x47\x83\x89\x81\x5b").str(), L"休止状態エラー");
+    }
+    EXPECT_EQ(NarrowNameToWide("WriteFile1").str(), L"WriteFile1");
+}
+
+namespace {
+int g_dispatched = 0;
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) ++g_dispatched;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeCountingWindow() {
+    WNDCLASSW wc = DescribeWindowClass(CountingProc, GetModuleHandleW(nullptr), nullptr, L"TLRTESTCOUNTING");
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, L"TLRTESTCOUNTING", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+}  // namespace
+
+TEST(MessageLoops, PumpDispatchesWithoutWaitingAndKeepsQuit) {
+    HWND window = MakeCountingWindow();
+    ASSERT_NE(window, nullptr);
+    g_dispatched = 0;
+    PostMessageW(window, WM_APP, 0, 0);
+    PostMessageW(window, WM_APP, 0, 0);
+    PumpPendingMessages();  // returns although nothing more comes
+    EXPECT_EQ(g_dispatched, 2);
+    PostMessageW(window, WM_APP, 0, 0);
+    PostQuitMessage(7);
+    PumpPendingMessages();
+    // The quit is still there for the loop that owns it.
+    EXPECT_EQ(RunMessageLoop(nullptr), 7u);
+    EXPECT_EQ(g_dispatched, 3);
+    DestroyWindow(window);
+}
+
+TEST(SystemInfo, VersionLevelAndElevation) {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    auto rtlGetVersion =
+        reinterpret_cast<RtlGetVersionFn>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion"));
+    ASSERT_NE(rtlGetVersion, nullptr);
+    OSVERSIONINFOW v = {};
+    v.dwOSVersionInfoSize = sizeof(v);
+    rtlGetVersion(&v);
+    int expected = 0;
+    if (v.dwMajorVersion >= 10)
+        expected = v.dwBuildNumber >= 22000 ? 6 : 5;
+    else if (v.dwMajorVersion == 6)
+        expected = static_cast<int>(v.dwMinorVersion) + 1;
+    BoxRecorder boxes;
+    BOOL wow64 = 2;
+    int elevation = 0;
+    EXPECT_EQ(CheckOsLevel(&wow64, &elevation), expected);
+    EXPECT_TRUE(wow64 == TRUE || wow64 == FALSE);
+    EXPECT_GE(elevation, 1);
+    EXPECT_LE(elevation, 3);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(ElevationFromTokenType(TokenElevationTypeDefault), 1);
+    EXPECT_EQ(ElevationFromTokenType(TokenElevationTypeLimited), 2);
+    EXPECT_EQ(ElevationFromTokenType(TokenElevationTypeFull), 3);
+    EXPECT_EQ(ElevationFromTokenType(99), 1);
+    InitRegistryViewFlag();
+    EXPECT_EQ(registryViewFlag, wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
+}
+
+TEST(DialogHelpers, FontsRangesAndRadioGroups) {
+    LOGFONTW font;
+    HDC screen = GetDC(nullptr);
+    ASSERT_TRUE(DescribeFont(screen, kDialogFontFace, 9, font));
+    EXPECT_EQ(font.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(font.lfWeight, 0);
+    EXPECT_STREQ(font.lfFaceName, L"ＭＳ Ｐゴシック");
+    EXPECT_FALSE(DescribeFont(screen, std::wstring(32, L'f').c_str(), 9, font));
+    EXPECT_TRUE(DescribeFont(screen, std::wstring(31, L'f').c_str(), 9, font));
+    ReleaseDC(nullptr, screen);
+
+    bool clamped = false;
+    EXPECT_EQ(ClampToRange(301, 0, 300, &clamped), 300);
+    EXPECT_TRUE(clamped);
+    EXPECT_EQ(ClampToRange(-1, 0, 300, &clamped), 0);
+    EXPECT_TRUE(clamped);
+    EXPECT_EQ(ClampToRange(30, 0, 300, &clamped), 30);
+    EXPECT_FALSE(clamped);
+
+    wchar_t file[MAX_PATH] = {};
+    OPENFILENAMEW ofn = DescribeOpenFile(nullptr, L"All\0*.*\0", 1, file, MAX_PATH, L"t");
+    EXPECT_EQ(ofn.Flags, 0x100Du);
+    EXPECT_EQ(ofn.nMaxFile, static_cast<DWORD>(MAX_PATH));
+}
+
+TEST(DialogHelpers, RadioGroupUpDownAndTooltipOnRealControls) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, instance, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    for (int i = 1; i <= 3; ++i)
+        CreateWindowExW(0, L"BUTTON", L"r", WS_CHILD | BS_RADIOBUTTON, 0, i * 20, 50, 20, dialog,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(500 + i)), instance, nullptr);
+    EXPECT_EQ(CheckedRadioIndex(dialog, 500, 3), -1);
+    CheckRadioIndex(dialog, 500, 3, 2);
+    EXPECT_EQ(CheckedRadioIndex(dialog, 500, 3), 2);
+    CheckRadioIndex(dialog, 500, 3, 0);
+    EXPECT_EQ(CheckedRadioIndex(dialog, 500, 3), 0);
+    CheckRadioIndex(dialog, 500, 3, 7);
+    EXPECT_EQ(CheckedRadioIndex(dialog, 500, 3), -1);
+
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    HWND buddy = CreateWindowExW(0, L"EDIT", L"400", WS_CHILD, 100, 0, 50, 20, dialog, nullptr, instance, nullptr);
+    HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD, 150, 0, 20, 20, dialog, nullptr, instance, nullptr);
+    SendMessageW(upDown, UDM_SETRANGE, 0, MAKELPARAM(300, 0));
+    int value = 0;
+    EXPECT_TRUE(ClampUpDownBuddy(upDown, buddy, &value));
+    EXPECT_EQ(value, 300);
+    EXPECT_EQ(GetControlText(buddy), WideString(L"300"));
+    SetWindowTextW(buddy, L"12");
+    EXPECT_FALSE(ClampUpDownBuddy(upDown, buddy, &value));
+    EXPECT_EQ(value, 12);
+
+    HWND target = GetDlgItem(dialog, 501);
+    HWND tip = AttachTooltip(dialog, target, L"短い\n一番長い行です");
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 5000);
+    EXPECT_GT(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 0);
+    UpdateTooltipText(tip, dialog, target, L"");
+    wchar_t text[64] = {};
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.hwnd = dialog;
+    info.uId = reinterpret_cast<UINT_PTR>(target);
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(text, L" ");
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    DestroyWindow(dialog);
+}
