@@ -175,6 +175,18 @@ TEST(CommandAction, BareNameRunsInTheProgramsFolderAndDriveRootKeepsItsBackslash
     EXPECT_TRUE(SamePath(rooted[L"dir"], root)) << Narrow(rooted[L"dir"]);
 }
 
+TEST(CommandAction, TextLongerThan519CharactersIsCutAndRuns) {
+    TempFolder folder;
+    std::wstring command = HelperCommand(HelperPath(L"show_command"), folder, L"report.txt");
+    ASSERT_LT(command.size(), 400u);
+    std::wstring full = command + L" " + std::wstring(600 - command.size() - 1, L'a');
+    WriteCommandSetting(folder, full);
+    std::map<std::wstring, std::wstring> report = RunAndReport(folder, std::wstring(L"*") + kSection);
+    std::wstring cut = full.substr(0, 519);
+    std::wstring program = L"\"" + HelperPath(L"show_command") + L"\"";
+    EXPECT_EQ(report[L"args"], cut.substr(program.size() + 1));
+}
+
 TEST(CommandAction, FailuresShowTheShellValueAndEndNormally) {
     TempFolder folder;
     const std::wstring commands[] = {L"\"" + folder.File(L"nothing here.exe") + L"\" /x", L"Icon ",
