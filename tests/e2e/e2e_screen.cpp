@@ -1,0 +1,478 @@
+// The screen watch as the user meets it: a window of one colour (the colour_patch helper)
+// lies under the watched area of a screen-mode setting started with "#". The frame and the
+// note, the change that ends the watch with the capture and the command action, the
+// clicks that cancel, and the screen saver's switch before, during and after the watch.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+
+using namespace e2e;
+
+namespace {
+const DWORD kWait = 20000;
+const wchar_t kSection[] = L"screen";
+const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+const wchar_t kScreenSaveActive[] = L"ScreenSaveActive";
+const wchar_t kPowerSchemeFailure[] = L"PowerGetActiveScheme Error Code =";
+const COLORREF kGreen = RGB(40, 160, 90);
+const COLORREF kRed = RGB(200, 30, 30);
+const COLORREF kBlue = RGB(20, 40, 220);
+const UINT kSetColour = WM_APP + 1;
+const UINT kExitPatch = WM_APP + 2;
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// The screen saver's value in the user's profile; absent reads as "(absent)".
+std::wstring ReadScreenSaveActive() {
+    wchar_t value[64] = {};
+    DWORD bytes = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kScreenSaveActive, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
+        ERROR_SUCCESS)
+        return L"(absent)";
+    return value;
+}
+
+void WriteScreenSaveActive(const std::wstring& value) {
+    if (value == L"(absent)") {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kScreenSaveActive);
+        return;
+    }
+    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kScreenSaveActive, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// Sets the value for a test and puts the one found before back at its end.
+class ScreenSaverValue {
+public:
+    explicit ScreenSaverValue(const std::wstring& value) : original_(ReadScreenSaveActive()) {
+        WriteScreenSaveActive(value);
+    }
+    ~ScreenSaverValue() { WriteScreenSaveActive(original_); }
+    ScreenSaverValue(const ScreenSaverValue&) = delete;
+    ScreenSaverValue& operator=(const ScreenSaverValue&) = delete;
+
+private:
+    std::wstring original_;
+};
+
+RECT Rect(int left, int top, int right, int bottom) {
+    RECT r = {left, top, right, bottom};
+    return r;
+}
+
+RECT WindowRect(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string Describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
+
+// Pixels of a screen rectangle as 0xRRGGBB, top row first.
+std::vector<DWORD> ScreenPixels(const RECT& r) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    return pixels;
+}
+
+bool IsDark(DWORD pixel) { return ((pixel >> 16) & 0xFF) < 100 && ((pixel >> 8) & 0xFF) < 100 && (pixel & 0xFF) < 100; }
+
+// A real click of the mouse at a screen point.
+void Click(POINT at, bool right) {
+    SetCursorPos(at.x, at.y);
+    Sleep(100);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+POINT Centre(const RECT& r) {
+    POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return p;
+}
+
+// One screen-mode setting run from "#" over a colour patch 20 pixels larger than the area.
+class ScreenRun {
+public:
+    ScreenRun(const RECT& area, int hold) : area_(area) {
+        folder_.WriteSetting(kSection, L"WatchMode", 0);
+        folder_.WriteSetting(kSection, L"ScrLeft", area.left);
+        folder_.WriteSetting(kSection, L"ScrTop", area.top);
+        folder_.WriteSetting(kSection, L"ScrRight", area.right);
+        folder_.WriteSetting(kSection, L"ScrBottom", area.bottom);
+        if (hold >= 0) folder_.WriteSetting(kSection, L"SSHold", hold);
+        folder_.WriteSetting(kSection, L"Capture", 1);
+        folder_.WriteSetting(kSection, L"Act", 1);
+        folder_.WriteSetting(kSection, L"ParamCmd", L"\"cmd /c echo done>action.txt\"");
+    }
+    ~ScreenRun() {
+        if (patchWindow_) SendMessageTimeoutW(patchWindow_, kExitPatch, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+    }
+
+    const TempFolder& Folder() const { return folder_; }
+    Program& Tlr() { return tlr_; }
+
+    void ShowPatch() {
+        wchar_t arguments[128];
+        swprintf(arguments, 128, L"%ld %ld %ld %ld 28a05a", area_.left - 20, area_.top - 20, area_.right + 20,
+                 area_.bottom + 20);
+        ASSERT_TRUE(patch_.Start(HelperPath(L"colour_patch"), arguments, folder_.Path()));
+        patchWindow_ = patch_.WaitForWindowTitled(L"TLR colour patch", kWait);
+        ASSERT_TRUE(patchWindow_);
+        Sleep(300);
+    }
+    void SetPatchColour(COLORREF colour) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(patchWindow_, kSetColour, colour, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    }
+
+    void Start() { ASSERT_TRUE(tlr_.Start(ProgramPath(), std::wstring(L"#") + kSection, folder_.Path())); }
+
+    // Presses OK on every box of the program until the condition holds; returns false on
+    // timeout. The texts of the boxes are kept.
+    bool DismissBoxesUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+        std::set<HWND> pressed;
+        return WaitUntil(
+            [&] {
+                if (done()) return true;
+                for (HWND w : tlr_.TopWindows()) {
+                    if (ClassName(w) != L"#32770" || pressed.count(w)) continue;
+                    MessageBoxInfo box = ReadMessageBox(w);
+                    if (box.text.empty() || box.buttons.empty()) continue;
+                    boxes.push_back(box.text);
+                    pressed.insert(w);
+                    PressButton(w, IDOK);
+                }
+                return false;
+            },
+            timeoutMs);
+    }
+
+    // Waits for the four frame bars and the note, answering the boxes before them.
+    bool WaitForWatch() {
+        bool shown = DismissBoxesUntil(
+            [&] {
+                FindWatchWindows();
+                return frames.size() == 4 && note != nullptr;
+            },
+            kWait);
+        noteSeen = GetTickCount();
+        return shown;
+    }
+
+    void FindWatchWindows() {
+        frames.clear();
+        note = nullptr;
+        for (HWND w : tlr_.TopWindows()) {
+            std::wstring cls = ClassName(w);
+            if (cls == L"SCRWATCHWINCLASS") frames.push_back(w);
+            if (cls == L"TLRSCRNOTE") note = w;
+        }
+    }
+
+    bool WatchShown() {
+        for (HWND w : frames) {
+            if (!IsWindow(w) || !IsWindowVisible(w)) return false;
+        }
+        return note && IsWindow(note) && IsWindowVisible(note);
+    }
+
+    // Power-scheme failures shown so far; any other box is a fault.
+    int PowerSchemeBoxes() const {
+        int count = 0;
+        for (const std::wstring& text : boxes) {
+            if (text.compare(0, wcslen(kPowerSchemeFailure), kPowerSchemeFailure) == 0) {
+                ++count;
+            } else {
+                ADD_FAILURE() << "unexpected box: " << Narrow(text);
+            }
+        }
+        return count;
+    }
+
+    void ExpectFrameAroundArea() const {
+        ASSERT_EQ(frames.size(), 4u);
+        const RECT expected[4] = {
+            Rect(area_.left - 2, area_.top - 2, area_.right + 2, area_.top),        // top
+            Rect(area_.left - 2, area_.bottom, area_.right + 2, area_.bottom + 2),  // bottom
+            Rect(area_.left - 2, area_.top - 2, area_.left, area_.bottom + 2),      // left
+            Rect(area_.right, area_.top - 2, area_.right + 2, area_.bottom + 2),    // right
+        };
+        for (const RECT& bar : expected) {
+            bool found = false;
+            for (HWND w : frames) found = found || SameRect(WindowRect(w), bar);
+            EXPECT_TRUE(found) << "no frame bar at " << Describe(bar);
+        }
+        for (HWND w : frames) EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    }
+
+    // The note's height divides into the given number of equal lines, each with text.
+    void ExpectNoteLines(int count) const {
+        ASSERT_TRUE(note);
+        RECT r = WindowRect(note);
+        int w = r.right - r.left, h = r.bottom - r.top;
+        ASSERT_EQ(h % count, 0) << "note height " << h << " is not " << count << " equal lines";
+        int lineHeight = h / count;
+        std::vector<DWORD> pixels = ScreenPixels(r);
+        for (int line = 0; line < count; ++line) {
+            int dark = 0;
+            for (int y = line * lineHeight; y < (line + 1) * lineHeight; ++y) {
+                if (y < 1 || y > h - 2) continue;  // the black frame
+                for (int x = 1; x < w - 1; ++x) dark += IsDark(pixels[static_cast<size_t>(y) * w + x]) ? 1 : 0;
+            }
+            EXPECT_GT(dark, 0) << "line " << line << " of the note shows no text";
+        }
+        // Below the text the note is plain: its last pixel row inside the frame is empty
+        // of text only when the lines fill it, so check the frame instead.
+        EXPECT_TRUE(IsDark(pixels[0]));
+        EXPECT_TRUE(IsDark(pixels[static_cast<size_t>(h - 1) * w + (w - 1)]));
+    }
+
+    // Waits for the end of the process, answering boxes; expects the exit code.
+    void ExpectExit(DWORD expectedCode) {
+        EXPECT_TRUE(DismissBoxesUntil([&] { return !tlr_.IsRunning(); }, 40000)) << "the program did not end";
+        DWORD code = 99;
+        ASSERT_TRUE(tlr_.WaitExit(1000, &code));
+        EXPECT_EQ(code, expectedCode);
+    }
+
+    std::vector<HWND> frames;
+    HWND note = nullptr;
+    DWORD noteSeen = 0;
+    std::vector<std::wstring> boxes;
+
+private:
+    RECT area_;
+    TempFolder folder_{L"tlr screen"};
+    Program patch_;
+    HWND patchWindow_ = nullptr;
+    Program tlr_;
+};
+
+// A pixel of "Capture.bmp" (24 bits, bottom-up) as 0xRRGGBB.
+class CaptureFile {
+public:
+    explicit CaptureFile(const std::string& bytes) : bytes_(bytes) {
+        if (bytes_.size() < 54 || bytes_[0] != 'B' || bytes_[1] != 'M') return;
+        width_ = Int(18);
+        height_ = Int(22);
+        stride_ = ((width_ * 24 + 31) / 32) * 4;
+        valid_ = height_ > 0 && bytes_.size() >= 54 + static_cast<size_t>(stride_) * static_cast<size_t>(height_);
+    }
+    bool Valid() const { return valid_; }
+    DWORD Pixel(int x, int y) const {
+        size_t at =
+            54 + static_cast<size_t>(height_ - 1 - y) * static_cast<size_t>(stride_) + static_cast<size_t>(x) * 3;
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes_.data()) + at;
+        return (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[1]) << 8) | p[0];
+    }
+
+private:
+    int Int(size_t at) const {
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes_.data()) + at;
+        return static_cast<int>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24));
+    }
+    std::string bytes_;
+    int width_ = 0, height_ = 0, stride_ = 0;
+    bool valid_ = false;
+};
+
+DWORD Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+// Every pixel of a line of the capture is black or white, and both occur: a dotted line.
+void ExpectDottedLine(const CaptureFile& capture, int x0, int y0, int x1, int y1, const char* side) {
+    int black = 0, white = 0, other = 0;
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            DWORD p = capture.Pixel(x, y);
+            if (p == 0) {
+                ++black;
+            } else if (p == 0xFFFFFF) {
+                ++white;
+            } else {
+                ++other;
+            }
+        }
+    }
+    EXPECT_GT(black, 0) << side;
+    EXPECT_GT(white, 0) << side;
+    EXPECT_EQ(other, 0) << side;
+}
+}  // namespace
+
+// With the hold on: frame and note, the screen saver off during the watch, a click on a
+// frame bar that does nothing and a left click on the note that cancels.
+TEST(ScreenWatch, HoldOnShowsFrameAndNoteAndLeftClickOnTheNoteCancels) {
+    ScreenSaverValue before(L"1");
+    const RECT area = Rect(100, 100, 500, 400);
+    ScreenRun run(area, -1);  // SSHold absent: on
+    run.ShowPatch();
+    run.Start();
+    ASSERT_TRUE(run.WaitForWatch()) << "no frame and note";
+    // Under Wine the power scheme cannot be read nor set: reading and zeroing each report.
+    if (UnderWine()) {
+        EXPECT_EQ(run.PowerSchemeBoxes(), 2);
+    }
+    run.ExpectFrameAroundArea();
+    // Right of the area, tops aligned; the hold line, no earlier settings under Wine.
+    RECT note = WindowRect(run.note);
+    EXPECT_EQ(note.left, area.right);
+    EXPECT_EQ(note.top, area.top);
+    if (UnderWine()) {
+        run.ExpectNoteLines(5);
+    }
+    EXPECT_EQ(ReadScreenSaveActive(), L"0");
+
+    // A click on a bar of the frame does nothing.
+    Click(Centre(WindowRect(run.frames[0])), false);
+    Sleep(2500);
+    EXPECT_TRUE(run.Tlr().IsRunning());
+    EXPECT_TRUE(run.WatchShown());
+
+    size_t boxesBefore = run.boxes.size();
+    Click(Centre(note), false);
+    run.ExpectExit(0);
+    if (UnderWine()) {
+        EXPECT_EQ(run.boxes.size() - boxesBefore, 1u);  // restoring reports once
+    }
+    run.PowerSchemeBoxes();
+    Sleep(1000);
+    EXPECT_FALSE(run.Folder().Exists(L"Capture.bmp"));
+    EXPECT_FALSE(run.Folder().Exists(L"action.txt"));
+    EXPECT_EQ(ReadScreenSaveActive(), L"1");
+}
+
+// With the hold off the screen saver is left alone; a right click cancels as well.
+TEST(ScreenWatch, HoldOffLeavesTheScreenSaverAndRightClickOnTheNoteCancels) {
+    ScreenSaverValue before(L"1");
+    const RECT area = Rect(1500, 300, 1900, 700);
+    ScreenRun run(area, 0);
+    run.ShowPatch();
+    run.Start();
+    ASSERT_TRUE(run.WaitForWatch()) << "no frame and note";
+    if (UnderWine()) {
+        EXPECT_EQ(run.PowerSchemeBoxes(), 1);  // the time-outs are still read
+    }
+    run.ExpectFrameAroundArea();
+    // Left of the area, tops aligned; no hold line.
+    RECT note = WindowRect(run.note);
+    EXPECT_EQ(note.right, area.left);
+    EXPECT_EQ(note.top, area.top);
+    run.ExpectNoteLines(4);
+    EXPECT_EQ(ReadScreenSaveActive(), L"1");
+
+    Click(Centre(note), true);
+    run.ExpectExit(0);
+    run.PowerSchemeBoxes();
+    if (UnderWine()) {
+        EXPECT_EQ(run.boxes.size(), 1u);  // nothing to restore
+    }
+    Sleep(1000);
+    EXPECT_FALSE(run.Folder().Exists(L"Capture.bmp"));
+    EXPECT_FALSE(run.Folder().Exists(L"action.txt"));
+    EXPECT_EQ(ReadScreenSaveActive(), L"1");
+}
+
+// A change that comes and goes between two ticks is not seen; a change that stays ends
+// the watch at the next tick, and the capture with the outline and the action follow.
+TEST(ScreenWatch, ChangeThatStaysEndsTheWatchAndTheActionFollows) {
+    ScreenSaverValue before(L"0");
+    const RECT area = Rect(1400, 880, 1800, 1000);
+    ScreenRun run(area, 1);
+    run.ShowPatch();
+    run.Start();
+    ASSERT_TRUE(run.WaitForWatch()) << "no frame and note";
+    run.ExpectFrameAroundArea();
+    // Above the area, left edges aligned.
+    RECT note = WindowRect(run.note);
+    EXPECT_EQ(note.left, area.left);
+    EXPECT_EQ(note.bottom, area.top);
+    EXPECT_EQ(ReadScreenSaveActive(), L"0");
+
+    // The ticks come 1000 ms apart from about when the note appeared: a red flash from
+    // 1400 to 1600 ms lies between the first two.
+    DWORD start = run.noteSeen;
+    while (GetTickCount() - start < 1400) Sleep(5);
+    run.SetPatchColour(kRed);
+    while (GetTickCount() - start < 1600) Sleep(5);
+    run.SetPatchColour(kGreen);
+    while (GetTickCount() - start < 4200) Sleep(20);
+    EXPECT_TRUE(run.WatchShown()) << "the flash between two ticks ended the watch";
+
+    DWORD changed = GetTickCount();
+    run.SetPatchColour(kBlue);
+    ASSERT_TRUE(WaitUntil([&] { return !run.WatchShown(); }, 5000));
+    EXPECT_LE(GetTickCount() - changed, 2000u) << "the watch did not end within two ticks";
+
+    ASSERT_TRUE(run.DismissBoxesUntil([&] { return run.Folder().Exists(L"action.txt"); }, 40000))
+        << "the command action did not run";
+    run.ExpectExit(0);
+    if (UnderWine()) {
+        EXPECT_EQ(run.PowerSchemeBoxes(), 3);  // read, zero, restore
+    }
+    EXPECT_EQ(ReadScreenSaveActive(), L"0");
+
+    CaptureFile capture(run.Folder().ReadBytes(L"Capture.bmp"));
+    ASSERT_TRUE(capture.Valid()) << "no Capture.bmp";
+    const int l = area.left, t = area.top, r = area.right, b = area.bottom;
+    ExpectDottedLine(capture, l - 1, t - 1, r, t - 1, "top");
+    ExpectDottedLine(capture, l - 1, b, r, b, "bottom");
+    ExpectDottedLine(capture, l - 1, t - 1, l - 1, b, "left");
+    ExpectDottedLine(capture, r, t - 1, r, b, "right");
+    // Inside the area and outside the outline the patch shows its last colour.
+    EXPECT_EQ(capture.Pixel(l, t), Rgb(kBlue));
+    EXPECT_EQ(capture.Pixel(r - 1, b - 1), Rgb(kBlue));
+    EXPECT_EQ(capture.Pixel(l - 2, t + 10), Rgb(kBlue));
+    EXPECT_EQ(capture.Pixel(r + 1, t + 10), Rgb(kBlue));
+}
+
+// An area without width is refused before the hold is taken: no watch, no action.
+TEST(ScreenWatch, AreaWithoutExtentIsRefused) {
+    ScreenSaverValue before(L"1");
+    ScreenRun run(Rect(300, 200, 300, 400), -1);
+    run.Start();
+    MessageBoxInfo box = run.Tlr().WaitForMessageBox(kWait);
+    ASSERT_TRUE(box) << "no box";
+    EXPECT_EQ(box.text, L"監視範囲に幅または高さがありません。画面範囲を指定し直してください");
+    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(ReadScreenSaveActive(), L"1");
+    ASSERT_TRUE(PressButton(box.window, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, kWait));
+    run.ExpectExit(1);
+    EXPECT_TRUE(run.boxes.empty()) << "a box after the refusal: " << Narrow(run.boxes.front());
+    run.FindWatchWindows();
+    EXPECT_TRUE(run.frames.empty());
+    EXPECT_FALSE(run.Folder().Exists(L"Capture.bmp"));
+    EXPECT_FALSE(run.Folder().Exists(L"action.txt"));
+    EXPECT_EQ(ReadScreenSaveActive(), L"1");
+}
