@@ -35,8 +35,14 @@ void SettingSection::WriteBool(const wchar_t* key, bool value) const {
     WritePrivateProfileStringW(section_.c_str(), key, value ? L"1" : L"0", path_.c_str());
 }
 
+WideString ProtectEnclosingQuotes(const WideString& value) {
+    if (value.Length() >= 2 && value.At(0) == L'"' && value.At(value.Length() - 1) == L'"')
+        return WideString(L"\"") + value + L"\"";
+    return value;
+}
+
 void SettingSection::WriteString(const wchar_t* key, const WideString& value) const {
-    WritePrivateProfileStringW(section_.c_str(), key, value.c_str(), path_.c_str());
+    WritePrivateProfileStringW(section_.c_str(), key, ProtectEnclosingQuotes(value).c_str(), path_.c_str());
 }
 
 void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines) {

@@ -39,6 +39,11 @@ private:
     WideString section_;
 };
 
+// Reading a value drops one pair of enclosing double quotes. A value that itself begins
+// and ends with a quote (a quoted program with a quoted argument) is written inside one
+// more pair, so that it reads back as it was written.
+WideString ProtectEnclosingQuotes(const WideString& value);
+
 // Lines of a double-zero-terminated block, with a value's enclosing quotes dropped.
 void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines);
 // Names of a double-zero-terminated block.

@@ -64,6 +64,19 @@ TEST_F(SettingsFile, QuotedValuesAndTheCutAt519) {
     EXPECT_EQ(s.ReadString(L"ParamCmd", 520, L"").Length(), 519);
 }
 
+TEST_F(SettingsFile, ValueInQuotesAtBothEndsReadsBackAsWritten) {
+    SettingSection s(path_.c_str(), L"Tollerup");
+    const wchar_t* command = L"\"C:\\Program Files\\x.exe\" \"C:\\my files\\a.txt\"";
+    s.WriteString(L"ParamCmd", command);
+    EXPECT_EQ(s.ReadString(L"ParamCmd", 520, L""), WideString(command));
+    SectionLines lines;
+    ASSERT_EQ(s.ReadSection(L"Tollerup", lines), 1);
+    EXPECT_EQ(lines.Value(0), WideString(command));
+    // A value quoted at one end only is written as it is.
+    s.WriteString(L"ParamPlay", L"\"C:\\a b\\x.wav\" x");
+    EXPECT_EQ(s.ReadString(L"ParamPlay", 520, L""), WideString(L"\"C:\\a b\\x.wav\" x"));
+}
+
 TEST_F(SettingsFile, SectionLongerThanTheFirstBuffer) {
     SettingSection s(path_.c_str(), L"Big");
     std::wstring value(300, L'v');

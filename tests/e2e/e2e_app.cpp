@@ -3,6 +3,7 @@
 // import.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -238,4 +239,55 @@ TEST(Wow64, ThirtyTwoBitProgramTellsToStartTheOther) {
     WriteQuietSetting(folder, L"quiet");
     ExpectRefusal(L"#quiet", L"TLR64.exe を起動してください", 1, folder.Path());
     ExpectRefusal(L"", L"TLR64.exe を起動してください", 1, folder.Path());
+}
+
+TEST(Roads, WizardRoadClearsTheWatchedWindowAndIsSingle) {
+    TempFolder folder;
+    folder.WriteSetting(L"Tollerup", L"PCHandle", L"1f4");
+    Program first;
+    ASSERT_TRUE(first.Start(ProgramPath(), L"", folder.Path()));
+    MessageBoxInfo box = first.WaitForMessageBox(kWait);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(folder.ReadSetting(L"Tollerup", L"PCHandle"), L"0");
+    // A second start without arguments while the first is open is refused.
+    ExpectRefusal(L"", L"２重に起動はできません", 1, folder.Path());
+    // A saved setting runs beside it.
+    WriteQuietSetting(folder, L"quiet");
+    ExpectQuietRun(ProgramPath(), L"#quiet", folder.Path());
+    PressButton(box.window, IDOK);
+    DWORD code = 99;
+    ASSERT_TRUE(first.WaitExit(kWait, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(Roads, RunAsAdministratorRelaunchesWithTheSameArguments) {
+    TempFolder folder;
+    folder.WriteSetting(L"admin", L"WatchMode", 2);
+    folder.WriteSetting(L"admin", L"Act", 1);
+    folder.WriteSetting(L"admin", L"AsAdmin", 1);
+    std::wstring record = folder.File(L"elevation.txt");
+    folder.WriteSetting(L"admin", L"ParamCmd", L"\"" + HelperPath(L"token_probe") + L"\" " + record);
+    // Where this process can elevate, the program relaunches itself elevated and ends;
+    // the elevated instance (same argument text, so the same single-instance name) runs the
+    // setting. Elsewhere the setting runs in the first instance.
+    HANDLE token = nullptr;
+    DWORD type = 0, size = 0;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size);
+    CloseHandle(token);
+    if (type == TokenElevationTypeLimited)
+        std::fprintf(stderr, "limited token: an elevation prompt may appear on Windows\n");
+    Program tlr;
+    ASSERT_TRUE(tlr.Start(ProgramPath(), L"#admin", folder.Path()));
+    DWORD code = 99;
+    ASSERT_TRUE(tlr.WaitExit(kWait, &code));
+    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(WaitUntil([&] { return folder.ReadBytes(L"elevation.txt").size() > 2; }, kWait))
+        << "the setting's command never ran";
+    unsigned long recorded = 0, pid = 0;
+    ASSERT_EQ(sscanf(folder.ReadBytes(L"elevation.txt").c_str(), "%lu %lu", &recorded, &pid), 2);
+    if (type == TokenElevationTypeLimited)
+        EXPECT_EQ(recorded, static_cast<unsigned long>(TokenElevationTypeFull));
+    else
+        EXPECT_EQ(recorded, type);
 }
