@@ -7,6 +7,8 @@ TLR_WINE_ROOT=${TLR_WINE_ROOT:-/var/cache/tollerup/wine}
 TLR_ARCHS=${TLR_ARCHS:-x86 x64}  # which builds test.sh makes and tests
 TLR_PREFIX64=$TLR_WINE_ROOT/pfx64
 TLR_PREFIX32=$TLR_WINE_ROOT/pfx32
+# The session-ending test ends every program of its prefix, so it has one of its own.
+TLR_PREFIX_SESSION=$TLR_WINE_ROOT/pfx-session
 TLR_PREFIX_VERSION=1  # bump when the prefix preparation changes
 
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -86,6 +88,7 @@ tlr_make_prefix() {
 
 tlr_prepare_prefixes() {
   tlr_make_prefix "$TLR_PREFIX64" win64
+  tlr_make_prefix "$TLR_PREFIX_SESSION" win64
   if [ "$TLR_CAN_RUN_32" = 1 ]; then tlr_make_prefix "$TLR_PREFIX32" win32; fi
 }
 
@@ -120,6 +123,8 @@ tlr_start_audio() {
 tlr_start_wineservers() {
   WINEPREFIX=$TLR_PREFIX64 wineserver -p
   WINEPREFIX=$TLR_PREFIX64 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
+  WINEPREFIX=$TLR_PREFIX_SESSION wineserver -p
+  WINEPREFIX=$TLR_PREFIX_SESSION $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
   if [ "$TLR_CAN_RUN_32" = 1 ]; then
     WINEPREFIX=$TLR_PREFIX32 wineserver -p
     WINEPREFIX=$TLR_PREFIX32 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
@@ -129,6 +134,7 @@ tlr_start_wineservers() {
 tlr_stop_all() {
   WINEPREFIX=$TLR_PREFIX64 wineserver -k >/dev/null 2>&1
   WINEPREFIX=$TLR_PREFIX32 wineserver -k >/dev/null 2>&1
+  WINEPREFIX=$TLR_PREFIX_SESSION wineserver -k >/dev/null 2>&1
   if [ -n "$TLR_STARTED_PULSE" ]; then pulseaudio --kill >/dev/null 2>&1; TLR_STARTED_PULSE=; fi
   if [ -n "$TLR_STARTED_XVFB" ]; then kill "$TLR_STARTED_XVFB" 2>/dev/null; wait "$TLR_STARTED_XVFB" 2>/dev/null; TLR_STARTED_XVFB=; fi
 }
@@ -139,6 +145,8 @@ tlr_build() {
   local triple=x86_64-w64-mingw32
   [ "$arch" = x86 ] && triple=i686-w64-mingw32
   local dir=$TLR_BUILD_ROOT/$arch
+  # Only the 64-bit build runs the session-ending test, in its own prefix.
+  [ "$arch" = x64 ] && set -- "$@" -DTLR_SESSION_ENV="WINEPREFIX=$TLR_PREFIX_SESSION"
   cmake -S "$TLR_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$TLR_ROOT/cmake/toolchain-$triple.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DTLR_WINE="$TLR_WINE" "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
   cmake --build "$dir" -j"$(nproc)" 2>&1 | grep -E 'error|warning:|Error' ; return "${PIPESTATUS[0]}"
