@@ -20,13 +20,17 @@ MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
     return previous;
 }
 
-int ShowErrorBox(const WideString& text, HWND owner) { return Present(owner, text, MB_ICONERROR); }
+int ShowErrorBox(const WideString& text, HWND owner) {
+    return Present(owner, text, MB_ICONERROR);
+}
 
 int ShowQuestionBox(const WideString& text, HWND owner, UINT buttons) {
     return Present(owner, text, MB_ICONQUESTION | buttons);
 }
 
-int ShowInfoBox(const WideString& text, HWND owner) { return Present(owner, text, MB_ICONINFORMATION); }
+int ShowInfoBox(const WideString& text, HWND owner) {
+    return Present(owner, text, MB_ICONINFORMATION);
+}
 
 WideString NarrowNameToWide(const char* name) {
     if (!name) return WideString();

@@ -7,10 +7,10 @@
 #include "app/string_list.h"
 #include "app/wide_string.h"
 
-extern const wchar_t kWorkingSection[];  // "Tollerup"
+extern const wchar_t kWorkingSection[];    // "Tollerup"
 extern const wchar_t kSettingsFileName[];  // "TLR.ini"
-extern const wchar_t kCaptureFileName[];  // "Capture.bmp"
-const int kNoPosition = INT_MIN;  // a dialog position key that holds no position
+extern const wchar_t kCaptureFileName[];   // "Capture.bmp"
+const int kNoPosition = INT_MIN;           // a dialog position key that holds no position
 
 class SettingSection {
 public:

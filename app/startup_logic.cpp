@@ -41,4 +41,6 @@ WideString SingleInstanceMutexName(const WideString& argumentText) {
     return name.Left(kMaxName - 17) + L"~" + digest;
 }
 
-WideString FileInFolder(const WideString& folder, const wchar_t* fileName) { return JoinPath(folder, fileName); }
+WideString FileInFolder(const WideString& folder, const wchar_t* fileName) {
+    return JoinPath(folder, fileName);
+}

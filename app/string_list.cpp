@@ -5,7 +5,9 @@
 namespace {
 const WideString kEmpty;
 
-int CompareOrdinal(const WideString& a, const WideString& b) { return a.str().compare(b.str()); }
+int CompareOrdinal(const WideString& a, const WideString& b) {
+    return a.str().compare(b.str());
+}
 }  // namespace
 
 int StringList::InsertPosition(const WideString& text) const {

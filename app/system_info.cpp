@@ -25,8 +25,12 @@ bool VersionAtLeast(DWORD major, DWORD minor, DWORD build, WORD servicePack, DWO
 }
 }  // namespace
 
-HINSTANCE AppInstance() { return g_instance ? g_instance : GetModuleHandleW(nullptr); }
-void SetAppInstance(HINSTANCE instance) { g_instance = instance; }
+HINSTANCE AppInstance() {
+    return g_instance ? g_instance : GetModuleHandleW(nullptr);
+}
+void SetAppInstance(HINSTANCE instance) {
+    g_instance = instance;
+}
 
 int ElevationFromTokenType(int tokenElevationType) {
     switch (tokenElevationType) {

@@ -2,7 +2,9 @@
 
 #include <cwctype>
 
-WideString WideString::FromInt(long long value) { return WideString(std::to_wstring(value)); }
+WideString WideString::FromInt(long long value) {
+    return WideString(std::to_wstring(value));
+}
 
 wchar_t WideString::At(int pos) const {
     if (pos < 0 || pos >= Length()) return 0;

@@ -20,9 +20,18 @@ public:
     // The character at a position, or 0 outside the text.
     wchar_t At(int pos) const;
 
-    WideString& Assign(const WideString& other) { text_ = other.text_; return *this; }
-    WideString& Append(const WideString& other) { text_ += other.text_; return *this; }
-    WideString& Append(wchar_t ch) { text_ += ch; return *this; }
+    WideString& Assign(const WideString& other) {
+        text_ = other.text_;
+        return *this;
+    }
+    WideString& Append(const WideString& other) {
+        text_ += other.text_;
+        return *this;
+    }
+    WideString& Append(wchar_t ch) {
+        text_ += ch;
+        return *this;
+    }
     WideString& operator+=(const WideString& other) { return Append(other); }
     friend WideString operator+(const WideString& a, const WideString& b) { return WideString(a.text_ + b.text_); }
     bool operator==(const WideString& other) const { return text_ == other.text_; }

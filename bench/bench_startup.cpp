@@ -50,7 +50,8 @@ double TimeToFirstWindow(const std::wstring& exe, const std::wstring& arguments,
         Search search = {pi.dwProcessId, false};
         EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
         QueryPerformanceCounter(&now);
-        double ms = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        double ms =
+            1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
         if (search.found) {
             elapsed = ms;
             break;
@@ -93,8 +94,8 @@ int main() {
         minimalTimes.push_back(TimeToFirstWindow(minimal, L"", temp));
     }
     double p = Median(programTimes), m = Median(minimalTimes);
-    std::printf("start to first window, median of %d: TLR64.exe %.1f ms, minimal box %.1f ms, ratio %.2f\n", kRuns, p, m,
-                m > 0 ? p / m : 0.0);
+    std::printf("start to first window, median of %d: TLR64.exe %.1f ms, minimal box %.1f ms, ratio %.2f\n", kRuns, p,
+                m, m > 0 ? p / m : 0.0);
     std::printf("size: TLR64.exe %lld bytes", FileSize(program));
     long long size32 = FileSize(dir + L"\\..\\..\\x86\\bin\\TLR32.exe");
     if (size32 >= 0) std::printf(", TLR32.exe %lld bytes", size32);

@@ -26,8 +26,9 @@ WideString GetComboItemText(HWND combo, int index) {
 }
 
 void SetSmallIcon(HWND window, int iconId) {
-    HICON icon = static_cast<HICON>(LoadImageW(AppInstance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    HICON icon =
+        static_cast<HICON>(LoadImageW(AppInstance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     if (icon) SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
@@ -47,7 +48,9 @@ UniqueGdi<HFONT> CreatePointFont(const WideString& face, int points) {
     return UniqueGdi<HFONT>(CreateFontIndirectW(&font));
 }
 
-void SetControlFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+void SetControlFont(HWND control, HFONT font) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
 
 OPENFILENAMEW DescribeOpenFile(HWND owner, const wchar_t* filter, DWORD filterIndex, wchar_t* file, DWORD fileSize,
                                const wchar_t* title) {

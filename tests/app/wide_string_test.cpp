@@ -67,7 +67,7 @@ TEST(StringList, SortedPlacesAfterEqualsByOrdinalComparison) {
     list.Add(L"b");
     int index = list.Add(L"b");
     ASSERT_EQ(list.Count(), 5);
-    EXPECT_EQ(index, 4);  // after the equal entries
+    EXPECT_EQ(index, 4);                   // after the equal entries
     EXPECT_EQ(list[0], WideString(L"B"));  // upper case sorts first (ordinal)
     EXPECT_EQ(list[1], WideString(L"a"));
     EXPECT_EQ(list.IndexOf(L"b"), 2);

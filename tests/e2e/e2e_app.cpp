@@ -86,8 +86,8 @@ std::set<std::string> ImportedDlls(const std::string& image) {
         importRva = reinterpret_cast<const IMAGE_OPTIONAL_HEADER32*>(image.data() + optionalOffset)
                         ->DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
                         .VirtualAddress;
-    const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(image.data() + optionalOffset +
-                                                                         fileHeader->SizeOfOptionalHeader);
+    const auto* sections =
+        reinterpret_cast<const IMAGE_SECTION_HEADER*>(image.data() + optionalOffset + fileHeader->SizeOfOptionalHeader);
     auto toOffset = [&](DWORD rva) -> size_t {
         for (WORD i = 0; i < fileHeader->NumberOfSections; ++i) {
             const IMAGE_SECTION_HEADER& s = sections[i];

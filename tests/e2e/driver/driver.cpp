@@ -31,9 +31,13 @@ std::wstring ExeDir() {
     return p.substr(0, p.find_last_of(L'\\'));
 }
 
-std::wstring ProgramPath() { return ExeDir() + (sizeof(void*) == 8 ? L"\\TLR64.exe" : L"\\TLR32.exe"); }
+std::wstring ProgramPath() {
+    return ExeDir() + (sizeof(void*) == 8 ? L"\\TLR64.exe" : L"\\TLR32.exe");
+}
 
-std::wstring HelperPath(const wchar_t* name) { return ExeDir() + L"\\" + name + L".exe"; }
+std::wstring HelperPath(const wchar_t* name) {
+    return ExeDir() + L"\\" + name + L".exe";
+}
 
 std::wstring ArtifactsDir() {
     wchar_t buffer[MAX_PATH] = {};
@@ -98,7 +102,9 @@ TempFolder::TempFolder(const std::wstring& hint) {
     }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
 void TempFolder::WriteSetting(const std::wstring& section, const std::wstring& key, const std::wstring& value) const {
     WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), IniPath().c_str());
@@ -163,7 +169,9 @@ std::wstring ClassName(HWND window) {
     return name;
 }
 
-HWND ChildById(HWND parent, int id) { return GetDlgItem(parent, id); }
+HWND ChildById(HWND parent, int id) {
+    return GetDlgItem(parent, id);
+}
 
 namespace {
 // Pixels of a screen rectangle, 32 bits each, top-down.
@@ -246,7 +254,8 @@ UINT IdentifyIcon(HWND iconControl) {
                 size_t i = static_cast<size_t>(y) * static_cast<size_t>(iw) + static_cast<size_t>(x);
                 if (onBlack[i] != onWhite[i]) continue;
                 ++opaque;
-                if (shown[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] == onBlack[i]) ++same;
+                if (shown[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] == onBlack[i])
+                    ++same;
             }
         }
         double score = opaque ? static_cast<double>(same) / static_cast<double>(opaque) : 0.0;
@@ -379,7 +388,9 @@ bool Program::Start(const std::wstring& exe, const std::wstring& arguments, cons
     return true;
 }
 
-bool Program::IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool Program::IsRunning() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
 
 namespace {
 struct EnumState {

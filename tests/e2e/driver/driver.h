@@ -61,7 +61,7 @@ struct MessageBoxInfo {
     // MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION, or 0 when the
     // box has no icon or it could not be told.
     UINT icon = 0;
-    bool hasIcon = false;  // the box has an icon control
+    bool hasIcon = false;      // the box has an icon control
     std::vector<int> buttons;  // control ids of the buttons (IDOK, IDYES, ...)
     bool topmost = false;
     explicit operator bool() const { return window != nullptr; }
