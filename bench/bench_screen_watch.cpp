@@ -100,7 +100,9 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-void CALLBACK EndWatch(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+void CALLBACK EndWatch(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(0);
+}
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -19,7 +19,9 @@ const GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe
 const GUID kStandbyTimeout = {0x29f6c1db, 0x86da, 0x48c5, {0x9f, 0xdb, 0xf2, 0xb6, 0x7b, 0x1f, 0x44, 0xda}};
 const GUID kHibernateTimeout = {0x9d7815a6, 0x7ee4, 0x497e, {0x88, 0x88, 0x51, 0x5a, 0x05, 0xf0, 0x23, 0x64}};
 
-const GUID& RowSubgroup(int row) { return row % 3 == 0 ? kVideoSubgroup : kSleepSubgroup; }
+const GUID& RowSubgroup(int row) {
+    return row % 3 == 0 ? kVideoSubgroup : kSleepSubgroup;
+}
 
 const GUID& RowSetting(int row) {
     switch (row % 3) {
@@ -85,9 +87,13 @@ void WindowsPowerHoldSystem::CloseDesktopKey() {
     desktopKey_.Reset();
 }
 
-bool WindowsPowerHoldSystem::IsSuspendAllowed() { return IsPwrSuspendAllowed() != FALSE; }
+bool WindowsPowerHoldSystem::IsSuspendAllowed() {
+    return IsPwrSuspendAllowed() != FALSE;
+}
 
-bool WindowsPowerHoldSystem::IsHibernateAllowed() { return IsPwrHibernateAllowed() != FALSE; }
+bool WindowsPowerHoldSystem::IsHibernateAllowed() {
+    return IsPwrHibernateAllowed() != FALSE;
+}
 
 SystemCallResult WindowsPowerHoldSystem::GetBatteryFlag(unsigned char* batteryFlag) {
     SYSTEM_POWER_STATUS status = {};
@@ -121,4 +127,6 @@ DWORD WindowsPowerHoldSystem::WriteTimeout(const GUID& scheme, int row, DWORD se
     return PowerWriteACValueIndex(nullptr, &scheme, &RowSubgroup(row), &RowSetting(row), seconds);
 }
 
-DWORD WindowsPowerHoldSystem::SetActiveScheme(const GUID& scheme) { return PowerSetActiveScheme(nullptr, &scheme); }
+DWORD WindowsPowerHoldSystem::SetActiveScheme(const GUID& scheme) {
+    return PowerSetActiveScheme(nullptr, &scheme);
+}

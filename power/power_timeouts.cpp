@@ -19,13 +19,21 @@ bool RowApplies(int row, const PowerCapabilities& capabilities) {
     }
 }
 
-bool IsBatteryRow(int row) { return row >= kDcDisplay && row < kPowerRowCount; }
+bool IsBatteryRow(int row) {
+    return row >= kDcDisplay && row < kPowerRowCount;
+}
 
-const char* ReadCallName(int row) { return IsBatteryRow(row) ? "PowerReadDCValueIndex" : "PowerReadACValueIndex"; }
+const char* ReadCallName(int row) {
+    return IsBatteryRow(row) ? "PowerReadDCValueIndex" : "PowerReadACValueIndex";
+}
 
-const char* WriteCallName(int row) { return IsBatteryRow(row) ? "PowerWriteDCValueIndex" : "PowerWriteACValueIndex"; }
+const char* WriteCallName(int row) {
+    return IsBatteryRow(row) ? "PowerWriteDCValueIndex" : "PowerWriteACValueIndex";
+}
 
-bool HasSystemBattery(unsigned char batteryFlag) { return (batteryFlag & 0x80) == 0; }
+bool HasSystemBattery(unsigned char batteryFlag) {
+    return (batteryFlag & 0x80) == 0;
+}
 
 namespace {
 void AppendMinutes(WideString& text, const wchar_t* label, int seconds) {

@@ -10,9 +10,13 @@ void FrameBarRects(const RECT& area, BarRect bars[kFrameBarCount]) {
     bars[kRightBar] = {area.right, area.top - t, t, height + 2 * t};
 }
 
-long long ImageStride(long long width) { return ((width * 24 + 31) / 32) * 4; }
+long long ImageStride(long long width) {
+    return ((width * 24 + 31) / 32) * 4;
+}
 
-long long ImageSize(long long width, long long height) { return ImageStride(width) * height; }
+long long ImageSize(long long width, long long height) {
+    return ImageStride(width) * height;
+}
 
 AreaCheck CheckWatchArea(const RECT& area) {
     const long long coordinates[4] = {area.left, area.top, area.right, area.bottom};

@@ -24,7 +24,9 @@ const COLORREF kBlue = RGB(20, 40, 220);
 const UINT kSetColour = WM_APP + 1;
 const UINT kExitPatch = WM_APP + 2;
 
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
 
 // The screen saver's value in the user's profile; absent reads as "(absent)".
 std::wstring ReadScreenSaveActive() {
@@ -103,7 +105,9 @@ std::vector<DWORD> ScreenPixels(const RECT& r) {
     return pixels;
 }
 
-bool IsDark(DWORD pixel) { return ((pixel >> 16) & 0xFF) < 100 && ((pixel >> 8) & 0xFF) < 100 && (pixel & 0xFF) < 100; }
+bool IsDark(DWORD pixel) {
+    return ((pixel >> 16) & 0xFF) < 100 && ((pixel >> 8) & 0xFF) < 100 && (pixel & 0xFF) < 100;
+}
 
 // A real click of the mouse at a screen point.
 void Click(POINT at, bool right) {
@@ -307,7 +311,9 @@ private:
     bool valid_ = false;
 };
 
-DWORD Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+DWORD Rgb(COLORREF c) {
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
 
 // Every pixel of a line of the capture is black or white, and both occur: a dotted line.
 void ExpectDottedLine(const CaptureFile& capture, int x0, int y0, int x1, int y1, const char* side) {

@@ -79,7 +79,9 @@ private:
 
 // Quits the loop with a code of its own after a while, in case nothing else ends it.
 int g_laterCode = 0;
-void CALLBACK QuitNow(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(g_laterCode); }
+void CALLBACK QuitNow(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(g_laterCode);
+}
 class QuitLater {
 public:
     QuitLater(UINT milliseconds, int code) {
