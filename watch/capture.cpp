@@ -29,9 +29,9 @@ std::vector<unsigned char> GrabDesktop(const CaptureLayout& layout, const RECT& 
     }
     {
         SelectionScope selected(memory.Get(), bitmap.Get());
-        ReportLastError(BitBlt(memory.Get(), 0, 0, layout.width, layout.height, desktop.Get(), bounds.left,
-                               bounds.top, SRCCOPY),
-                        "BitBlt");
+        BOOL copied =
+            BitBlt(memory.Get(), 0, 0, layout.width, layout.height, desktop.Get(), bounds.left, bounds.top, SRCCOPY);
+        ReportLastError(copied, "BitBlt");
         if (outline) DrawAreaOutline(memory.Get(), *outline, bounds);
     }
     // Read with the bitmap no longer selected, as GetDIBits requires.
