@@ -19,8 +19,8 @@ WideString ComposeCommandText(bool minimize, const WideString& command);
 // Media text: "Repeat ", then "Vol:<percent>% ", then the file.
 struct MediaText {
     bool repeat = false;
-    int volume = 0;  // percent, 0 to 100 (larger numbers read as 100); 0 leaves the volume alone
-    WideString file;  // as stored; the player unquotes it
+    int volume = 0;     // percent, 0 to 100 (larger numbers read as 100); 0 leaves the volume alone
+    WideString file;    // as stored; the player unquotes it
     bool valid = true;  // false for a "Vol:" piece without "% " (file then holds the whole rest)
 };
 MediaText ParseMediaText(const WideString& text);
@@ -36,7 +36,7 @@ struct ExitText {
     ExitMethod method = ExitMethod::Normal;
     bool force = false;
     int waitSeconds = 0;
-    bool hasWait = false;  // the text holds "待機時間 ="
+    bool hasWait = false;       // the text holds "待機時間 ="
     WideString countdownTitle;  // the text before "待機時間 =", then "までの時間"; empty without a wait
 };
 ExitText ParseExitText(const WideString& text);

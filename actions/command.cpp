@@ -6,7 +6,9 @@
 #include "app/message_box.h"
 #include "app/paths.h"
 
-WideString CommandWorkingDirectory(const WideString& program) { return DirectoryPart(program); }
+WideString CommandWorkingDirectory(const WideString& program) {
+    return DirectoryPart(program);
+}
 
 CommandLaunch PlanCommand(const WideString& text) {
     CommandText parsed = ParseCommandText(text);

@@ -7,9 +7,9 @@
 
 // What the shell is asked to do for a command text.
 struct CommandLaunch {
-    WideString program;  // unquoted
-    WideString arguments;  // trimmed, never split further
-    WideString directory;  // the working directory given to the shell (may be empty)
+    WideString program;               // unquoted
+    WideString arguments;             // trimmed, never split further
+    WideString directory;             // the working directory given to the shell (may be empty)
     int showCommand = SW_SHOWNORMAL;  // SW_MINIMIZE for "Icon "
 };
 

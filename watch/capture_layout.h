@@ -8,11 +8,11 @@
 
 // A 24-bit bottom-up bitmap of a capture rectangle.
 struct CaptureLayout {
-    int width = 0;  // bounds.right - bounds.left
-    int height = 0;  // bounds.bottom - bounds.top
-    uint32_t stride = 0;  // bytes per row: ((width * 24 + 31) / 32) * 4
+    int width = 0;           // bounds.right - bounds.left
+    int height = 0;          // bounds.bottom - bounds.top
+    uint32_t stride = 0;     // bytes per row: ((width * 24 + 31) / 32) * 4
     uint32_t imageSize = 0;  // stride * height
-    bool valid = false;  // false without extent or when the file would not fit 4 GB
+    bool valid = false;      // false without extent or when the file would not fit 4 GB
 };
 // Bytes per row of a 24-bit bitmap, rounded up to a multiple of 4.
 uint32_t BitmapStride(int width);
@@ -31,4 +31,3 @@ struct OutlinePath {
     POINT points[5];
 };
 OutlinePath ComputeOutlinePath(const RECT& area, const RECT& bounds);
-

@@ -30,7 +30,9 @@ std::map<std::wstring, std::wstring> ReadReport(const TempFolder& folder, const 
     return values;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
 
 // The helper's command: program (quoted) and the report file (quoted).
 std::wstring HelperCommand(const std::wstring& program, const TempFolder& folder, const std::wstring& report) {
@@ -38,7 +40,9 @@ std::wstring HelperCommand(const std::wstring& program, const TempFolder& folder
 }
 
 // A value the settings file keeps with its blanks: enclosed in double quotes.
-std::wstring Kept(const std::wstring& value) { return L"\"" + value + L"\""; }
+std::wstring Kept(const std::wstring& value) {
+    return L"\"" + value + L"\"";
+}
 
 void WriteCommandSetting(const TempFolder& folder, const std::wstring& command, int act = 1) {
     folder.WriteSetting(kSection, L"Act", act);

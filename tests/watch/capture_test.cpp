@@ -17,8 +17,8 @@ RECT Rect(LONG l, LONG t, LONG r, LONG b) {
 
 std::string ReadFileBytes(const std::wstring& path) {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     char chunk[65536];
     DWORD got = 0;
@@ -81,9 +81,12 @@ void ExpectDotted(Canvas& canvas, int x0, int y0, int x1, int y1) {
     for (int y = y0; y <= y1; ++y) {
         for (int x = x0; x <= x1; ++x) {
             DWORD p = canvas.At(x, y);
-            if (p == 0) ++black;
-            else if (p == 0xFFFFFF) ++white;
-            else ++other;
+            if (p == 0)
+                ++black;
+            else if (p == 0xFFFFFF)
+                ++white;
+            else
+                ++other;
         }
     }
     EXPECT_EQ(other, 0) << "line " << x0 << "," << y0 << " to " << x1 << "," << y1;
@@ -151,9 +154,9 @@ TEST(CaptureOutline, DottedBlackOnWhiteAroundTheArea) {
     Canvas canvas(60, 40, kGrey);
     // Desktop coordinates: the canvas starts at (-100, -50).
     DrawAreaOutline(canvas.Dc(), Rect(-90, -45, -70, -25), Rect(-100, -50, -40, -10));
-    ExpectDotted(canvas, 9, 4, 30, 4);  // top
+    ExpectDotted(canvas, 9, 4, 30, 4);    // top
     ExpectDotted(canvas, 9, 25, 30, 25);  // bottom
-    ExpectDotted(canvas, 9, 4, 9, 25);  // left
+    ExpectDotted(canvas, 9, 4, 9, 25);    // left
     ExpectDotted(canvas, 30, 4, 30, 25);  // right
     for (int y = 5; y <= 24; ++y) {
         for (int x = 10; x <= 29; ++x) ASSERT_EQ(canvas.At(x, y), kGrey) << x << "," << y;
