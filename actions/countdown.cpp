@@ -29,6 +29,8 @@ void OnInitDialog(HWND dialog) {
     state.icon.Reset(static_cast<HICON>(LoadImageW(AppInstance(), MAKEINTRESOURCEW(state.iconId), IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
     if (state.icon) SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(state.icon.Get()));
+    // System-modal: above every other window, also where the template style alone does not do it.
+    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowTextW(dialog, state.title.c_str());
     SetDlgItemTextW(dialog, kCountdownTotalLabelId, SecondsText(state.seconds).c_str());
     HWND bar = GetDlgItem(dialog, kCountdownBarId);
@@ -83,7 +85,9 @@ INT_PTR CALLBACK CountdownProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 }  // namespace
 
-WideString SecondsText(int seconds) { return WideString::FromInt(seconds) + L"秒"; }
+WideString SecondsText(int seconds) {
+    return WideString::FromInt(seconds) + L"秒";
+}
 
 int RunCountdown(HWND owner, int iconId, const WideString& title, int seconds) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};

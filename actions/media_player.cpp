@@ -127,7 +127,9 @@ MciPlayer::~MciPlayer() {
     if (g_player == this) g_player = nullptr;
 }
 
-bool MciPlayer::CanPlay() { return window_ && MCIWndCanPlay(window_.Get()) != FALSE; }
+bool MciPlayer::CanPlay() {
+    return window_ && MCIWndCanPlay(window_.Get()) != FALSE;
+}
 
 void MciPlayer::StartPlayback() {
     if (track_ > 0) {
@@ -143,7 +145,9 @@ long MciPlayer::Mode() {
     return MCIWndGetMode(window_.Get(), mode, 64);
 }
 
-long MciPlayer::Position() { return MCIWndGetPosition(window_.Get()); }
+long MciPlayer::Position() {
+    return MCIWndGetPosition(window_.Get());
+}
 
 void MciPlayer::Pause() {
     PumpPendingMessages();

@@ -93,4 +93,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<VolumeEffects> CreateCoreAudioEffects() { return std::unique_ptr<VolumeEffects>(new CoreAudio()); }
+std::unique_ptr<VolumeEffects> CreateCoreAudioEffects() {
+    return std::unique_ptr<VolumeEffects>(new CoreAudio());
+}
