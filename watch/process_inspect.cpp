@@ -1,0 +1,319 @@
+#include "watch/process_inspect.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include "app/handles.h"
+#include "app/message_box.h"
+#include "app/system_info.h"
+
+namespace {
+
+unsigned long long FileTimeValue(const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Closes a handle that the code opened itself and reports a failure under the given name.
+void CloseReported(UniqueHandle& handle, const char* name) { ReportLastError(handle.Reset(), name); }
+
+// In the 32-bit build an identifier of 0 or below names the thread of a 16-bit task; the
+// 64-bit build has no tasks, so there such an identifier names nothing.
+bool IsTaskId(int id) { return id <= 0; }
+
+UniqueHandle OpenProbeHandle(int id, DWORD processAccess, DWORD threadAccess) {
+    if (!IsTaskId(id)) return UniqueHandle(OpenProcess(processAccess, FALSE, static_cast<DWORD>(id)));
+#ifdef TLR_BUILD32
+    return UniqueHandle(OpenThread(threadAccess, FALSE, static_cast<DWORD>(-id)));
+#else
+    (void)threadAccess;
+    return UniqueHandle();
+#endif
+}
+
+int ReadBitness(HANDLE process) {
+#ifdef TLR_BUILD32
+    (void)process;
+    return kBitness32;
+#else
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(process, &wow64)) return kBitnessUnknown;
+    return wow64 ? kBitness32 : kBitness64;
+#endif
+}
+
+int ReadElevation(HANDLE process) {
+    HANDLE rawToken = nullptr;
+    if (!ReportLastError(OpenProcessToken(process, TOKEN_QUERY, &rawToken), "OpenProcessToken")) return 0;
+    UniqueHandle token(rawToken);
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    BOOL read = ReportLastError(GetTokenInformation(token.Get(), TokenElevationType, &type, sizeof(type), &size),
+                                "GetTokenInformation");
+    CloseReported(token, "CloseHandle2");
+    return read ? ElevationFromTokenType(static_cast<int>(type)) : 0;
+}
+
+#ifdef TLR_BUILD32
+// The system's task enumeration of a virtual DOS machine, loaded from System32 when it is
+// there; without it the host is listed alone.
+typedef BOOL(WINAPI* TaskEnumProc)(DWORD threadId, WORD module16, WORD task16, PSTR moduleName, PSTR fileName,
+                                   LPARAM context);
+typedef INT(WINAPI* VdmEnumTasksProc)(DWORD processId, TaskEnumProc callback, LPARAM context);
+
+BOOL WINAPI CollectTask(DWORD threadId, WORD, WORD, PSTR, PSTR fileName, LPARAM context) {
+    auto* tasks = reinterpret_cast<std::vector<VdmTaskReport>*>(context);
+    tasks->push_back({threadId, fileName ? std::string(fileName) : std::string()});
+    return FALSE;  // go on with the next task
+}
+
+std::vector<VdmTaskReport> ListVdmTasks(DWORD processId) {
+    std::vector<VdmTaskReport> tasks;
+    UniqueModule library(LoadLibraryExW(L"vdmdbg.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!library) return tasks;
+    auto enumerate = reinterpret_cast<VdmEnumTasksProc>(GetProcAddress(library.Get(), "VDMEnumTaskWOWEx"));
+    if (enumerate) enumerate(processId, CollectTask, reinterpret_cast<LPARAM>(&tasks));
+    return tasks;
+}
+#endif
+
+BOOL CALLBACK AddParentWindow(HWND window, LPARAM context) {
+    auto* list = reinterpret_cast<TopWindowList*>(context);
+    bool visible = IsWindowVisible(window) != FALSE;
+    if (!visible) return TRUE;
+    RECT rect = {0, 0, 0, 0};
+    ReportLastError(GetWindowRect(window, &rect), "GetWindowRect");
+    if (CountsAsParentWindow(visible, rect.right - rect.left, rect.bottom - rect.top)) list->Add(window);
+    return TRUE;
+}
+
+struct ParentWindowSearch {
+    DWORD processId;
+    TopWindowList* list;
+};
+
+BOOL CALLBACK AddParentWindowOfProcess(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ParentWindowSearch*>(context);
+    DWORD owner = 0;
+    if (GetWindowThreadProcessId(window, &owner) && owner == search->processId)
+        AddParentWindow(window, reinterpret_cast<LPARAM>(search->list));
+    return TRUE;
+}
+
+BOOL CALLBACK AddWindowText(HWND window, LPARAM context) {
+    auto* texts = reinterpret_cast<ThreadWindowTexts*>(context);
+    WideString text;
+    ReadWindowTextBounded(window, text);
+    texts->Add(text, reinterpret_cast<LONG_PTR>(window));
+    return TRUE;
+}
+
+// Calls visit for every thread of the process in snapshot order. False (after the box
+// "hSnapShot is invalid") when no snapshot could be taken.
+template <typename Visit>
+bool ForEachThreadOf(DWORD processId, Visit visit) {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) {
+        ShowErrorBox(L"hSnapShot is invalid");
+        return false;
+    }
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
+        if (entry.th32OwnerProcessID == processId) visit(entry.th32ThreadID);
+        entry.dwSize = sizeof(entry);
+    }
+    CloseReported(snapshot, "CloseHandle");
+    return true;
+}
+
+// Builds the entry of one process, or returns false when it is not listed.
+bool ReadProcessEntry(DWORD processId, ProcessEntry& entry) {
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) return false;
+    wchar_t path[MAX_PATH] = {};
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    if (K32EnumProcessModules(process.Get(), &module, sizeof(module), &needed))
+        K32GetModuleFileNameExW(process.Get(), module, path, MAX_PATH);
+    path[MAX_PATH - 1] = L'\0';
+    entry.path = WideString(path);
+    if (!IsListedProcessPath(entry.path)) {
+        CloseReported(process, "CloseHandle1");
+        return false;
+    }
+    entry.record.id = static_cast<int>(processId);
+    entry.record.bitness = ReadBitness(process.Get());
+    entry.record.elevation = ReadElevation(process.Get());
+    CloseReported(process, "CloseHandle2");
+
+    UniqueHandle terminate(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
+    entry.record.canTerminate = terminate.IsValid();
+    if (terminate) CloseReported(terminate, "CloseHandle3");
+    return true;
+}
+
+}  // namespace
+
+void EnumerateProcesses(ProcessList& list) {
+    std::vector<DWORD> ids;
+    bool listed = CollectProcessIds(
+        [](DWORD* buffer, DWORD bytes, DWORD* returned) { return K32EnumProcesses(buffer, bytes, returned) != FALSE; },
+        ids);
+    if (!listed) {
+        ReportLastError(FALSE, "EnumProcesses");
+        return;
+    }
+    list.Clear();
+    for (DWORD processId : ids) {
+        ProcessEntry entry;
+        if (!ReadProcessEntry(processId, entry)) continue;
+#ifdef TLR_BUILD32
+        if (IsVdmHostPath(entry.path)) {
+            AddVdmHostWithTasks(list, entry, ListVdmTasks(processId));
+            continue;
+        }
+#endif
+        list.Add(entry);
+    }
+}
+
+WideString AnsiToWide(const char* text) {
+    if (!text || !*text) return WideString();
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 1) return WideString();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return WideString(wide);
+}
+
+void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std::vector<VdmTaskReport>& tasks) {
+    for (const VdmTaskReport& task : tasks)
+        list.Add(MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str())));
+    list.Add(host);
+}
+
+WideString ProcessStartTimeText(int id) {
+    UniqueHandle handle = OpenProbeHandle(id, PROCESS_QUERY_INFORMATION, THREAD_QUERY_INFORMATION);
+    if (!handle) return IsTaskId(id) ? WideString(L"0") : WideString();
+    FILETIME created = {}, ended = {}, kernel = {}, user = {};
+    BOOL read;
+    if (IsTaskId(id))
+        read = ReportLastError(GetThreadTimes(handle.Get(), &created, &ended, &kernel, &user), "GetThreadTimes");
+    else
+        read = ReportLastError(GetProcessTimes(handle.Get(), &created, &ended, &kernel, &user), "GetProcessTimes");
+    CloseReported(handle, "CloseHandle");
+    if (!read) return WideString();
+    FILETIME local = {};
+    SYSTEMTIME time = {};
+    if (!FileTimeToLocalFileTime(&created, &local) || !FileTimeToSystemTime(&local, &time)) return WideString();
+    return StartTimeText(time);
+}
+
+void TopWindowList::Add(HWND window) {
+    if (windows_.size() == windows_.capacity()) windows_.reserve(windows_.size() + kGrowStep);
+    windows_.push_back(window);
+}
+
+HWND TopWindowList::At(int index) const {
+    if (index < 0 || index >= Count()) return nullptr;
+    return windows_[static_cast<size_t>(index)];
+}
+
+ProcessProbe::ProcessProbe(int id) : id_(id) {
+    unsigned long long kernel = 0, user = 0;
+    if (ReadTimes(&kernel, &user)) {
+        kernelBase_ = kernel;
+        userBase_ = user;
+    }
+}
+
+bool ProcessProbe::ReadTimes(unsigned long long* kernel, unsigned long long* user) const {
+    UniqueHandle handle = OpenProbeHandle(id_, PROCESS_QUERY_INFORMATION, THREAD_QUERY_INFORMATION);
+    if (!handle) return false;
+    FILETIME created = {}, ended = {}, kernelTime = {}, userTime = {};
+    BOOL read;
+    if (IsTaskId(id_))
+        read = ReportLastError(GetThreadTimes(handle.Get(), &created, &ended, &kernelTime, &userTime),
+                               "GetThreadTimes");
+    else
+        read = ReportLastError(GetProcessTimes(handle.Get(), &created, &ended, &kernelTime, &userTime),
+                               "GetProcessTimes");
+    CloseReported(handle, "CloseHandle");
+    if (!read) return false;
+    *kernel = FileTimeValue(kernelTime);
+    *user = FileTimeValue(userTime);
+    return true;
+}
+
+unsigned long long ProcessProbe::CpuDelta(bool update) {
+    unsigned long long kernel = 0, user = 0;
+    if (!ReadTimes(&kernel, &user)) return 0;
+    unsigned long long delta = (kernel - kernelBase_) + (user - userBase_);
+    if (update) {
+        kernelBase_ = kernel;
+        userBase_ = user;
+    }
+    return delta;
+}
+
+bool ProcessProbe::HasEnded() const {
+    UniqueHandle handle = OpenProbeHandle(id_, PROCESS_QUERY_INFORMATION, THREAD_QUERY_INFORMATION);
+    if (!handle) return true;
+    DWORD code = STILL_ACTIVE;
+    BOOL read;
+    if (IsTaskId(id_))
+        read = ReportLastError(GetExitCodeThread(handle.Get(), &code), "GetExitCodeThread");
+    else
+        read = ReportLastError(GetExitCodeProcess(handle.Get(), &code), "GetExitCodeProcess");
+    CloseReported(handle, "CloseHandle");
+    // An exit code that cannot be read leaves the process counted as running.
+    return read && code != STILL_ACTIVE;
+}
+
+void ProcessProbe::CollectTopWindows(TopWindowList& list) const {
+    list.Clear();
+    if (IsTaskId(id_)) {
+#ifdef TLR_BUILD32
+        EnumThreadWindows(static_cast<DWORD>(-id_), AddParentWindow, reinterpret_cast<LPARAM>(&list));
+#endif
+        return;
+    }
+    // The top-level windows of all threads of the process. Walking the top-level windows
+    // once finds the same windows as asking each thread of a thread snapshot, at a fraction
+    // of the cost, and leaves the watched process alone (under Wine a thread snapshot
+    // charges processor time to every process it lists, which would hide an idle process).
+    ParentWindowSearch search = {static_cast<DWORD>(id_), &list};
+    EnumWindows(AddParentWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+}
+
+void CollectThreadWindowTexts(int id, ThreadWindowTexts& texts) {
+    texts.Clear();
+    if (IsTaskId(id)) {
+#ifdef TLR_BUILD32
+        DWORD threadId = static_cast<DWORD>(-id);
+        texts.Add(ThreadLineText(threadId, true), 0);
+        EnumThreadWindows(threadId, AddWindowText, reinterpret_cast<LPARAM>(&texts));
+#endif
+        return;
+    }
+    ForEachThreadOf(static_cast<DWORD>(id), [&texts](DWORD threadId) {
+        texts.Add(ThreadLineText(threadId, false), 0);
+        EnumThreadWindows(threadId, AddWindowText, reinterpret_cast<LPARAM>(&texts));
+    });
+}
+
+bool ReadWindowTextBounded(HWND window, WideString& text, UINT timeoutMs) {
+    text = WideString();
+    if (!window || !IsWindow(window)) return true;
+    wchar_t buffer[kWindowTextLimit] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, kWindowTextLimit, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, timeoutMs, &copied)) {
+        // A window destroyed while asked reads as empty; one that keeps silent is unchanged.
+        return !IsWindow(window);
+    }
+    buffer[kWindowTextLimit - 1] = L'\0';
+    text = WideString(buffer);
+    return true;
+}

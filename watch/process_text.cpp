@@ -1,0 +1,108 @@
+#include "watch/process_text.h"
+
+#include <cwchar>
+
+void ProcessList::Clear() {
+    paths_.Clear();
+    records_.clear();
+}
+
+void ProcessList::Add(const ProcessEntry& entry) {
+    if (records_.size() == records_.capacity()) records_.reserve(records_.size() + kGrowStep);
+    paths_.Add(entry.path);
+    records_.push_back(entry.record);
+}
+
+ProcessEntry ProcessList::Entry(int index) const {
+    ProcessEntry entry;
+    if (index < 0 || index >= Count()) return entry;
+    entry.record = records_[static_cast<size_t>(index)];
+    entry.path = paths_.At(index);
+    return entry;
+}
+
+bool CollectProcessIds(const ProcessIdSource& source, std::vector<DWORD>& ids) {
+    DWORD bufferBytes = kInitialIdBufferBytes;
+    for (;;) {
+        std::vector<DWORD> buffer(bufferBytes / sizeof(DWORD));
+        DWORD returned = 0;
+        if (!source(buffer.data(), bufferBytes, &returned)) return false;
+        if (returned < bufferBytes) {
+            buffer.resize(returned / sizeof(DWORD));
+            ids.swap(buffer);
+            return true;
+        }
+        // A full buffer may have cut the list short.
+        if (bufferBytes > 0x7FFFFFFFu / 2) return false;
+        bufferBytes *= 2;
+    }
+}
+
+bool IsListedProcessPath(const WideString& path) {
+    if (path.At(1) == L':' && path.At(2) == L'\\') return true;
+    return path.At(0) == L'\\' && path.At(1) == L'\\';
+}
+
+bool IsVdmHostPath(const WideString& path) {
+    const wchar_t* host = L"\\NTVDM.EXE";
+    if (path.Length() < 10) return false;
+    WideString tail = path.Right(10);
+    for (int i = 0; i < 10; ++i) {
+        wchar_t ch = tail.At(i);
+        if (ch >= L'a' && ch <= L'z') ch = static_cast<wchar_t>(ch - L'a' + L'A');
+        if (ch != host[i]) return false;
+    }
+    return true;
+}
+
+WideString ProcessAttributeText(const ProcessEntry& entry) {
+    WideString text;
+    switch (entry.record.bitness) {
+    case kBitness16:
+        text.Append(L"16bit");
+        break;
+    case kBitness32:
+        text.Append(L"32bit");
+        break;
+    case kBitness64:
+        text.Append(L"64bit");
+        break;
+    default:
+        break;
+    }
+    if (entry.record.elevation == 3) text.Append(L" 昇格");
+    return text;
+}
+
+WideString CpuPercentText(unsigned long long delta) {
+    wchar_t text[48];
+    swprintf(text, 48, L"%llu.%05u", delta / 100000ull, static_cast<unsigned>(delta % 100000ull));
+    return WideString(text);
+}
+
+WideString StartTimeText(const SYSTEMTIME& time) {
+    wchar_t text[64];
+    swprintf(text, 64, L"%04d/%02d/%02d %02d:%02d:%02d.%03d", time.wYear, time.wMonth, time.wDay, time.wHour,
+             time.wMinute, time.wSecond, time.wMilliseconds);
+    return WideString(text);
+}
+
+bool CountsAsParentWindow(bool visible, long width, long height) {
+    if (!visible) return false;
+    return static_cast<long long>(width) * static_cast<long long>(height) > 4;
+}
+
+WideString ThreadLineText(unsigned long threadId, bool task) {
+    WideString text(task ? L"16bit thread id =" : L"thread id =");
+    return text + WideString::FromInt(static_cast<long long>(threadId));
+}
+
+ProcessEntry MakeTaskEntry(const ProcessEntry& host, unsigned long threadId, const WideString& fileName) {
+    ProcessEntry task;
+    task.record.id = -static_cast<int>(threadId);
+    task.record.bitness = kBitness16;
+    task.record.elevation = host.record.elevation;
+    task.record.canTerminate = host.record.canTerminate;
+    task.path = fileName;
+    return task;
+}
