@@ -1,7 +1,136 @@
-#include "app/message_box.h"
-#include "watch/watchers.h"
+#include "watch/process_watcher.h"
 
-WatchResult RunProcessModeWatch(const ProcessWatchSetup&) {
-    ShowErrorBox(L"プロセスの監視はこの版ではまだ使えません");
-    return WatchResult::Cancelled;
+#include "app/message_box.h"
+#include "app/system_info.h"
+#include "res/resource.h"
+#include "watch/watchers.h"
+#include "wizard/dialog_helpers.h"
+
+namespace {
+
+// The watcher that dialog 180 shows; set by the watcher's construction.
+ProcessWatcher* currentWatcher = nullptr;
+
+const UINT_PTR kTickTimer = 0;
+const UINT kTickMs = 1000;
+
+// The initial text of the watched window; empty when there is none or it does not answer.
+WideString ReadInitialText(HWND window) {
+    WideString text;
+    if (window) ReadWindowTextBounded(window, text);
+    return text;
+}
+
+TopWindowList CollectWindows(const ProcessProbe& probe) {
+    TopWindowList list;
+    probe.CollectTopWindows(list);
+    return list;
+}
+
+void EndWatchDialog(HWND dialog, INT_PTR result) { ReportLastError(EndDialog(dialog, result), "EndDialog"); }
+
+INT_PTR CALLBACK ProcessWatchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    ProcessWatcher* watcher = currentWatcher;
+    switch (message) {
+    case WM_INITDIALOG:
+        if (watcher) watcher->OnInitDialog(dialog);
+        return TRUE;
+    case WM_TIMER:
+        if (watcher) watcher->OnTimer(static_cast<UINT_PTR>(wParam));
+        return TRUE;
+    case WM_COMMAND:
+        // Only the button and the private command: Esc and Enter do nothing.
+        switch (LOWORD(wParam)) {
+        case kWatchCancelButton:
+            EndWatchDialog(dialog, 0);
+            return TRUE;
+        case kConditionMetCommand:
+            EndWatchDialog(dialog, 1);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    case WM_CLOSE:
+        EndWatchDialog(dialog, 0);
+        return TRUE;
+    case WM_DESTROY:
+        KillTimer(dialog, kTickTimer);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+int ProbeSource::CountParentWindows() {
+    probe_.CollectTopWindows(windows_);
+    return windows_.Count();
+}
+
+ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int conditionBits, HWND textWindow,
+                               int actionKind, const WideString& actionText, bool captureFirst)
+    : path_(path), processId_(processId), conditionBits_(conditionBits), textWindow_(textWindow),
+      actionKind_(actionKind), actionText_(actionText), captureFirst_(captureFirst), probe_(processId),
+      initialWindows_(CollectWindows(probe_)), initialText_(ReadInitialText(textWindow)),
+      rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_), source_(probe_, textWindow) {
+    currentWatcher = this;
+}
+
+ProcessWatcher::~ProcessWatcher() {
+    if (currentWatcher == this) currentWatcher = nullptr;
+}
+
+INT_PTR ProcessWatcher::RunDialog() {
+    currentWatcher = this;
+    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kProcessWatchDialog), nullptr, ProcessWatchProc, 0);
+}
+
+void ProcessWatcher::OnInitDialog(HWND dialog) {
+    dialog_ = dialog;
+    met_ = false;
+    SetSmallIcon(dialog, IDI_APP);
+    AttachTooltip(dialog, GetDlgItem(dialog, kWatchCpuEdit), WideString(L"たまに１００％を越すことがあります"));
+
+    ProcessWatchDisplay display = MakeProcessWatchDisplay(path_, conditionBits_, textWindow_ != nullptr, actionKind_,
+                                                          actionText_, captureFirst_);
+    SetDlgItemTextW(dialog, kWatchFileNameEdit, display.fileName.c_str());
+    SetDlgItemTextW(dialog, kWatchFolderEdit, display.folder.c_str());
+    SetDlgItemTextW(dialog, kWatchConditionsEdit, display.conditions.c_str());
+    SetDlgItemTextW(dialog, kWatchActionEdit, display.action.c_str());
+    SetDlgItemTextW(dialog, kWatchOtherEdit, display.other.c_str());
+
+    // The first sample covers the first second of the dialog, not the time since construction.
+    probe_.CpuDelta(true);
+
+    KillTimer(dialog, kTickTimer);
+    ReportLastError(SetTimer(dialog, kTickTimer, kTickMs, nullptr) != 0, "SetTimer");
+}
+
+void ProcessWatcher::OnTimer(UINT_PTR timerId) {
+    // A box shown during a tick runs a message loop of its own: no tick inside a tick, and
+    // none after a condition was met.
+    if (timerId != kTickTimer || ticking_ || met_) return;
+    ticking_ = true;
+    WatchTickResult result = rule_.Tick(source_);
+    if (result.cpuSampled) SetDlgItemTextW(dialog_, kWatchCpuEdit, CpuPercentText(result.cpuDelta).c_str());
+    if (result.met) {
+        met_ = true;
+        ReportLastError(PostMessageW(dialog_, WM_COMMAND, kConditionMetCommand, 0), "PostMessage");
+    }
+    ticking_ = false;
+}
+
+bool RunProcessWatch(ProcessWatcher& watcher) { return watcher.RunDialog() == 1; }
+
+WatchResult RunProcessModeWatch(const ProcessWatchSetup& setup) {
+    ProcessWatcher watcher(setup.programPath, setup.pid, setup.conditions, setup.window, setup.actionKind,
+                           setup.actionText, setup.capture);
+    INT_PTR result = watcher.RunDialog();
+    if (result == -1) {
+        // Without its dialog the watch cannot run; the action must not follow.
+        ReportLastError(FALSE, "DialogBoxParamW");
+        return WatchResult::Refused;
+    }
+    return result == 1 ? WatchResult::Met : WatchResult::Cancelled;
 }

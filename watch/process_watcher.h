@@ -1,0 +1,79 @@
+// The watch of the process mode: dialog 180 samples one process once a second until it
+// ends, its parent-window count changes, it stays idle, or a chosen window's text changes.
+#pragma once
+
+#include <windows.h>
+
+#include "app/handles.h"
+#include "app/wide_string.h"
+#include "watch/process_inspect.h"
+#include "watch/process_watch_logic.h"
+
+const int kProcessWatchDialog = 180;
+const int kWatchFileNameEdit = 1801;
+const int kWatchFolderEdit = 1802;
+const int kWatchCpuEdit = 1803;
+const int kWatchConditionsEdit = 1804;
+const int kWatchActionEdit = 1805;
+const int kWatchOtherEdit = 1806;
+const int kWatchCancelButton = 1807;
+// Posted by the dialog to itself when a condition is met.
+const int kConditionMetCommand = 40002;
+
+// The samples of the real process behind the tick rule.
+class ProbeSource : public ProcessSource {
+public:
+    ProbeSource(ProcessProbe& probe, HWND textWindow) : probe_(probe), textWindow_(textWindow) {}
+    bool HasEnded() override { return probe_.HasEnded(); }
+    unsigned long long CpuDelta() override { return probe_.CpuDelta(true); }
+    int CountParentWindows() override;
+    bool ReadWatchedText(WideString& text) override { return ReadWindowTextBounded(textWindow_, text); }
+
+private:
+    ProcessProbe& probe_;
+    HWND textWindow_;
+    TopWindowList windows_;
+};
+
+class ProcessWatcher {
+public:
+    // Takes the probe's baseline, the initial parent windows and the watched window's text,
+    // and becomes the watcher that dialog 180 shows.
+    ProcessWatcher(const WideString& path, int processId, int conditionBits, HWND textWindow, int actionKind,
+                   const WideString& actionText, bool captureFirst);
+    ~ProcessWatcher();
+    ProcessWatcher(const ProcessWatcher&) = delete;
+    ProcessWatcher& operator=(const ProcessWatcher&) = delete;
+
+    // Shows dialog 180 (no owner). 1 when a condition was met, 0 when cancelled, -1 when
+    // the dialog could not be shown.
+    INT_PTR RunDialog();
+
+    // Dialog messages.
+    void OnInitDialog(HWND dialog);
+    void OnTimer(UINT_PTR timerId);
+
+    HWND Dialog() const { return dialog_; }
+    const TopWindowList& InitialWindows() const { return initialWindows_; }
+    const WideString& InitialText() const { return initialText_; }
+
+private:
+    HWND dialog_ = nullptr;
+    WideString path_;
+    int processId_;
+    int conditionBits_;
+    HWND textWindow_;
+    int actionKind_;
+    WideString actionText_;
+    bool captureFirst_;
+    ProcessProbe probe_;
+    TopWindowList initialWindows_;
+    WideString initialText_;
+    ProcessWatchRule rule_;
+    ProbeSource source_;
+    bool ticking_ = false;
+    bool met_ = false;
+};
+
+// Shows the watcher's dialog; true when a condition was met, false when cancelled.
+bool RunProcessWatch(ProcessWatcher& watcher);
