@@ -1,0 +1,265 @@
+// The process watch as the user meets it: a process-mode setting started with "#" shows
+// the watch dialog for a target program that the test drives, and the command action
+// follows when a condition is met.
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+
+#include "driver/driver.h"
+
+using namespace e2e;
+
+namespace {
+const DWORD kWait = 15000;
+const wchar_t kWatchTitle[] = L"Tollerup 監視中";
+const wchar_t kSection[] = L"watch";
+const wchar_t kCommand[] = L"cmd.exe /c echo x > marker.txt";
+
+// Messages that the target program understands.
+const UINT kOpenSecond = WM_APP + 1;
+const UINT kChangeTitle = WM_APP + 3;
+const UINT kHang = WM_APP + 4;
+const UINT kExit = WM_APP + 5;
+
+std::wstring HandleText(HWND window) {
+    wchar_t text[24];
+    swprintf(text, 24, L"%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+    return text;
+}
+
+std::wstring ControlText(HWND dialog, int id) { return WindowTextTimeout(ChildById(dialog, id), 1000); }
+
+// A CPU text as the watch shows it: digits, a point and five digits ("0.00000", "12.34567").
+bool IsCpuText(const std::wstring& text) {
+    size_t point = text.find(L'.');
+    if (point == std::wstring::npos || point == 0 || text.size() != point + 6) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i != point && (text[i] < L'0' || text[i] > L'9')) return false;
+    }
+    return true;
+}
+
+// A running target program and a watch of it.
+class ProcessWatch : public ::testing::Test {
+protected:
+    void StartTarget() {
+        title_ = L"WatchTarget " + CurrentTestName();
+        ASSERT_TRUE(target_.Start(HelperPath(L"watch_target"), title_, folder_.Path()));
+        targetWindow_ = target_.WaitForWindowTitled(title_, kWait);
+        ASSERT_NE(targetWindow_, nullptr) << "the target program shows no window";
+    }
+
+    // Writes the process-mode setting for the pid (the target's when pid is -1).
+    void WriteSetting(int conditions, HWND textWindow, bool capture = false, long long pid = -1) {
+        folder_.WriteSetting(kSection, L"WatchMode", 1);
+        folder_.WriteSetting(kSection, L"pid", pid == -1 ? static_cast<long long>(target_.Pid()) : pid);
+        folder_.WriteSetting(kSection, L"filename", HelperPath(L"watch_target"));
+        folder_.WriteSetting(kSection, L"PCParam", conditions);
+        folder_.WriteSetting(kSection, L"PCHandle", HandleText(textWindow));
+        folder_.WriteSetting(kSection, L"Act", 1);
+        folder_.WriteSetting(kSection, L"ParamCmd", kCommand);
+        folder_.WriteSetting(kSection, L"Capture", capture ? 1 : 0);
+    }
+
+    // Starts the program on the setting and waits for the watch dialog.
+    HWND StartWatch() {
+        if (!tlr_.Start(ProgramPath(), std::wstring(L"#") + kSection, folder_.Path())) return nullptr;
+        return tlr_.WaitForWindowTitled(kWatchTitle, kWait);
+    }
+
+    bool DialogGone(HWND dialog, DWORD timeoutMs) {
+        return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+    }
+
+    void ExpectActionRan() {
+        EXPECT_TRUE(WaitUntil([&] { return folder_.Exists(L"marker.txt"); }, kWait))
+            << "the command action left no marker file";
+        DWORD code = 99;
+        EXPECT_TRUE(tlr_.WaitExit(kWait, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    void ExpectEndedWithoutAction() {
+        DWORD code = 99;
+        ASSERT_TRUE(tlr_.WaitExit(kWait, &code));
+        EXPECT_EQ(code, 0u);
+        Sleep(2500);  // longer than the pause before the action
+        EXPECT_FALSE(folder_.Exists(L"marker.txt"));
+    }
+
+    TempFolder folder_{L"tlr process"};
+    Program target_;
+    Program tlr_;
+    HWND targetWindow_ = nullptr;
+    std::wstring title_;
+};
+}  // namespace
+
+TEST_F(ProcessWatch, ShowsWhatIsWatchedAndCancelsWithoutAction) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(3, targetWindow_, true);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr) << "no watch dialog";
+
+    std::wstring exe = HelperPath(L"watch_target");
+    EXPECT_EQ(ControlText(dialog, 1801), L"watch_target.exe");
+    EXPECT_EQ(ControlText(dialog, 1802), exe.substr(0, exe.find_last_of(L'\\')));
+    EXPECT_EQ(ControlText(dialog, 1804), L"プロセス終了 親Win変化 CPU使用率0 指定文字列の変化");
+    EXPECT_EQ(ControlText(dialog, 1805), std::wstring(L"コマンド ") + kCommand);
+    EXPECT_EQ(ControlText(dialog, 1806), L"動作前に画像キャプチャー");
+    EXPECT_TRUE(WaitUntil([&] { return IsCpuText(ControlText(dialog, 1803)); }, 5000))
+        << "CPU field: " << Narrow(ControlText(dialog, 1803));
+    EXPECT_EQ(WindowText(ChildById(dialog, 1807)), L"キャンセル");
+
+    ASSERT_TRUE(PressButton(dialog, 1807));
+    ExpectEndedWithoutAction();
+    EXPECT_FALSE(folder_.Exists(L"Capture.bmp"));
+}
+
+TEST_F(ProcessWatch, WithoutCaptureTheOtherFieldIsEmpty) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(0, nullptr);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ControlText(dialog, 1804), L"プロセス終了");
+    EXPECT_EQ(ControlText(dialog, 1806), L"");
+    ASSERT_TRUE(PressButton(dialog, 1807));
+    ExpectEndedWithoutAction();
+}
+
+TEST_F(ProcessWatch, TargetExitEndsTheWatchAndTheCommandRuns) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(0, nullptr);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    Sleep(1500);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(PostMessageW(targetWindow_, kExit, 0, 0));
+    EXPECT_TRUE(DialogGone(dialog, 5000));
+    ExpectActionRan();
+}
+
+TEST_F(ProcessWatch, SecondTopLevelWindowFiresWithTheWindowBit) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(1, nullptr);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    Sleep(1500);
+    ASSERT_TRUE(IsWindowVisible(dialog)) << "fired before anything changed";
+    ASSERT_TRUE(PostMessageW(targetWindow_, kOpenSecond, 0, 0));
+    EXPECT_TRUE(DialogGone(dialog, 5000));
+    ExpectActionRan();
+}
+
+TEST_F(ProcessWatch, SecondTopLevelWindowDoesNotFireWithoutTheBitAndCloseBoxCancels) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(0, nullptr);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PostMessageW(targetWindow_, kOpenSecond, 0, 0));
+    ASSERT_NE(target_.WaitForWindowTitled(L"Second window", kWait), nullptr);
+    Sleep(3500);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the window count fired without its bit";
+    // The caption's close box.
+    ASSERT_TRUE(PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0));
+    ExpectEndedWithoutAction();
+}
+
+TEST_F(ProcessWatch, ChosenWindowTitleChangeFires) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(0, targetWindow_);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ControlText(dialog, 1804), L"プロセス終了 指定文字列の変化");
+    Sleep(2500);
+    ASSERT_TRUE(IsWindowVisible(dialog)) << "fired before the title changed";
+    ASSERT_TRUE(PostMessageW(targetWindow_, kChangeTitle, 0, 0));
+    EXPECT_TRUE(DialogGone(dialog, 5000));
+    ExpectActionRan();
+}
+
+TEST_F(ProcessWatch, HungTargetKeepsTheWatchTickingAndCancelWorks) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(1, targetWindow_);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PostMessageW(targetWindow_, kHang, 0, 0));
+    Sleep(1500);
+    // The CPU field is rewritten at every tick: blank it and see it come back, twice.
+    HWND cpu = ChildById(dialog, 1803);
+    for (int round = 0; round < 2; ++round) {
+        DWORD_PTR ignored = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(cpu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-"), SMTO_ABORTIFHUNG, 1000,
+                                        &ignored))
+            << "the watch dialog does not answer";
+        EXPECT_TRUE(WaitUntil([&] { return IsCpuText(ControlText(dialog, 1803)); }, 4000))
+            << "the CPU field stopped updating, round " << round << ": " << Narrow(ControlText(dialog, 1803));
+    }
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "a silent window counted as a change";
+
+    ASSERT_TRUE(PressButton(dialog, 1807));
+    DWORD code = 99;
+    ASSERT_TRUE(tlr_.WaitExit(3000, &code)) << "Cancel did not end the watch at once";
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(folder_.Exists(L"marker.txt"));
+}
+
+TEST_F(ProcessWatch, IdleTargetFiresOnTheSixthTickNotBefore) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(2, nullptr);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    DWORD shown = GetTickCount();
+    // Ticks 1 to 5 come at most 5 seconds after the dialog appeared; tick 6 not before 5.9.
+    Sleep(5000);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "fired before the sixth tick";
+    // The upper bound is loose: now and then the system charges an idle program a clock
+    // tick, which starts the count again.
+    EXPECT_TRUE(DialogGone(dialog, 10000))
+        << "an idle target did not fire; CPU field " << Narrow(ControlText(dialog, 1803));
+    EXPECT_GE(GetTickCount() - shown, 5000u);
+    ExpectActionRan();
+}
+
+TEST_F(ProcessWatch, NoProcessIdMeetsAtTheFirstTick) {
+    WriteSetting(0, nullptr, false, 0);
+    ASSERT_TRUE(tlr_.Start(ProgramPath(), std::wstring(L"#") + kSection, folder_.Path()));
+    ExpectActionRan();
+}
+
+TEST_F(ProcessWatch, AnEndedProcessMeetsAtTheFirstTick) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    ASSERT_TRUE(PostMessageW(targetWindow_, kExit, 0, 0));
+    DWORD targetCode = 99;
+    ASSERT_TRUE(target_.WaitExit(kWait, &targetCode));
+    WriteSetting(1, nullptr);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(tlr_.Start(ProgramPath(), std::wstring(L"#") + kSection, folder_.Path()));
+    ExpectActionRan();
+    // Met at the first tick, then the pause of one second before the action.
+    EXPECT_LT(GetTickCount() - start, 10000u);
+}
+
+TEST_F(ProcessWatch, EscapeAndEnterDoNothing) {
+    ASSERT_NO_FATAL_FAILURE(StartTarget());
+    WriteSetting(0, nullptr);
+    HWND dialog = StartWatch();
+    ASSERT_NE(dialog, nullptr);
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    HWND focus = (GetGUIThreadInfo(thread, &gui) && gui.hwndFocus) ? gui.hwndFocus : dialog;
+    for (WPARAM key : {static_cast<WPARAM>(VK_ESCAPE), static_cast<WPARAM>(VK_RETURN)}) {
+        PostMessageW(focus, WM_KEYDOWN, key, 1);
+        PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+    }
+    // What the keys become in a dialog.
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    Sleep(2000);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "a key ended the watch";
+    EXPECT_TRUE(tlr_.IsRunning());
+    ASSERT_TRUE(PressButton(dialog, 1807));
+    ExpectEndedWithoutAction();
+}

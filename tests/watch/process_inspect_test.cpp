@@ -1,0 +1,236 @@
+// Process and window inspection against the real system: this test process, its own
+// windows and threads, and a helper program that ends.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "app/handles.h"
+#include "tests/common/box_recorder.h"
+#include "watch/process_inspect.h"
+
+namespace {
+
+std::wstring HelperExe(const wchar_t* name) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path);
+    return dir.substr(0, dir.find_last_of(L'\\')) + L"\\" + name + L".exe";
+}
+
+// A plain window of this thread, shown or hidden, at a given size.
+HWND MakeWindow(int width, int height, bool visible, const wchar_t* title = L"probe") {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSW cls = {};
+        cls.lpfnWndProc = DefWindowProcW;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"TLRPROBETESTWINDOW";
+        RegisterClassW(&cls);
+        registered = true;
+    }
+    return CreateWindowExW(WS_EX_TOOLWINDOW, L"TLRPROBETESTWINDOW", title, WS_POPUP | (visible ? WS_VISIBLE : 0),
+                           10, 10, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+bool ListHas(const TopWindowList& list, HWND window) {
+    for (int i = 0; i < list.Count(); ++i) {
+        if (list.At(i) == window) return true;
+    }
+    return false;
+}
+
+void BurnCpu(DWORD ms) {
+    DWORD start = GetTickCount();
+    volatile unsigned long long x = 0;
+    while (GetTickCount() - start < ms) x = x + 1;
+}
+
+}  // namespace
+
+TEST(ProcessProbe, CountsOnlyVisibleWindowsLargerThanFourPixels) {
+    BoxRecorder boxes;
+    ProcessProbe probe(static_cast<int>(GetCurrentProcessId()));
+    TopWindowList before;
+    probe.CollectTopWindows(before);
+
+    HWND tiny = MakeWindow(2, 2, true);
+    HWND hidden = MakeWindow(300, 200, false);
+    ASSERT_TRUE(tiny && hidden);
+    TopWindowList list;
+    probe.CollectTopWindows(list);
+    EXPECT_EQ(list.Count(), before.Count());
+    EXPECT_FALSE(ListHas(list, tiny));
+    EXPECT_FALSE(ListHas(list, hidden));
+
+    HWND counted = MakeWindow(3, 2, true);
+    ASSERT_TRUE(counted);
+    probe.CollectTopWindows(list);
+    EXPECT_EQ(list.Count(), before.Count() + 1);
+    EXPECT_TRUE(ListHas(list, counted));
+
+    DestroyWindow(counted);
+    DestroyWindow(hidden);
+    DestroyWindow(tiny);
+    probe.CollectTopWindows(list);
+    EXPECT_EQ(list.Count(), before.Count());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(ProcessProbe, CpuDeltaOfThisProcess) {
+    BoxRecorder boxes;
+    ProcessProbe probe(static_cast<int>(GetCurrentProcessId()));
+    BurnCpu(200);
+    unsigned long long peek = probe.CpuDelta(false);
+    EXPECT_GT(peek, 0u);
+    // Without updating the baseline stays: a later look sees at least as much.
+    BurnCpu(50);
+    unsigned long long later = probe.CpuDelta(true);
+    EXPECT_GE(later, peek);
+    // After updating, the next delta counts only the time since.
+    unsigned long long next = probe.CpuDelta(true);
+    EXPECT_LT(next, later);
+    EXPECT_FALSE(probe.HasEnded());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(ProcessProbe, AnEndedOrMissingProcessCountsAsEnded) {
+    BoxRecorder boxes;
+    ProcessProbe none(0);
+    EXPECT_TRUE(none.HasEnded());
+    EXPECT_EQ(none.CpuDelta(true), 0u);
+    EXPECT_EQ(CpuPercentText(none.CpuDelta(true)).str(), L"0.00000");
+    TopWindowList list;
+    none.CollectTopWindows(list);
+    EXPECT_EQ(list.Count(), 0);
+
+    std::wstring exe = HelperExe(L"watch_target");
+    std::wstring commandLine = L"\"" + exe + L"\" probe-target";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &info))
+        << "cannot start " << std::string(exe.begin(), exe.end());
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    WaitForInputIdle(info.hProcess, 10000);
+
+    ProcessProbe probe(static_cast<int>(info.dwProcessId));
+    EXPECT_FALSE(probe.HasEnded());
+    // Idle right after the baseline.
+    EXPECT_EQ(probe.CpuDelta(true), 0u);
+    EXPECT_FALSE(ProcessStartTimeText(static_cast<int>(info.dwProcessId)).IsEmpty());
+
+    TerminateProcess(info.hProcess, 0);
+    ASSERT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(probe.HasEnded());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(EnumerateProcesses, ListsThisProcessWithItsPathAndAttributes) {
+    BoxRecorder boxes;
+    ProcessList list;
+    EnumerateProcesses(list);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    int found = -1;
+    for (int i = 0; i < list.Count(); ++i) {
+        ProcessEntry entry = list.Entry(i);
+        EXPECT_TRUE(IsListedProcessPath(entry.path));
+        if (entry.record.id == static_cast<int>(GetCurrentProcessId())) found = i;
+    }
+    ASSERT_GE(found, 0);
+    ProcessEntry me = list.Entry(found);
+    EXPECT_EQ(lstrcmpiW(me.path.c_str(), self), 0);
+#ifdef TLR_BUILD32
+    EXPECT_EQ(me.record.bitness, kBitness32);
+#else
+    EXPECT_EQ(me.record.bitness, kBitness64);
+#endif
+    EXPECT_TRUE(me.record.canTerminate);
+
+    // A second enumeration refills rather than appends.
+    int count = list.Count();
+    EnumerateProcesses(list);
+    EXPECT_LE(list.Count(), count + 5);
+    EXPECT_GE(list.Count(), 1);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(ProcessStartTimeText, FormatOfThisProcess) {
+    BoxRecorder boxes;
+    std::wstring text = ProcessStartTimeText(static_cast<int>(GetCurrentProcessId())).str();
+    ASSERT_EQ(text.size(), 23u) << std::string(text.begin(), text.end());
+    EXPECT_EQ(text[4], L'/');
+    EXPECT_EQ(text[7], L'/');
+    EXPECT_EQ(text[10], L' ');
+    EXPECT_EQ(text[13], L':');
+    EXPECT_EQ(text[19], L'.');
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    EXPECT_EQ(std::stoi(text.substr(0, 4)), now.wYear);
+    EXPECT_EQ(ProcessStartTimeText(0).str(), L"0");
+}
+
+TEST(ThreadWindowTexts, ThreadLineThenItsWindowsWithTheirTexts) {
+    BoxRecorder boxes;
+    HWND shown = MakeWindow(200, 100, true, L"first window");
+    HWND hidden = MakeWindow(1, 1, false, L"hidden window");
+    ASSERT_TRUE(shown && hidden);
+    ThreadWindowTexts texts;
+    CollectThreadWindowTexts(static_cast<int>(GetCurrentProcessId()), texts);
+    std::wstring myLine = L"thread id =" + std::to_wstring(GetCurrentThreadId());
+    int threadLine = texts.lines.IndexOf(myLine.c_str());
+    ASSERT_GE(threadLine, 0);
+    EXPECT_EQ(texts.values[static_cast<size_t>(threadLine)], 0);
+    // Both windows, hidden ones included, follow this thread's line before the next thread.
+    int shownAt = -1, hiddenAt = -1;
+    for (int i = threadLine + 1; i < texts.lines.Count() && texts.values[static_cast<size_t>(i)] != 0; ++i) {
+        if (texts.values[static_cast<size_t>(i)] == reinterpret_cast<LONG_PTR>(shown)) shownAt = i;
+        if (texts.values[static_cast<size_t>(i)] == reinterpret_cast<LONG_PTR>(hidden)) hiddenAt = i;
+    }
+    ASSERT_GE(shownAt, 0);
+    ASSERT_GE(hiddenAt, 0);
+    EXPECT_EQ(texts.lines[shownAt].str(), L"first window");
+    EXPECT_EQ(texts.lines[hiddenAt].str(), L"hidden window");
+    EXPECT_EQ(texts.lines.Count(), static_cast<int>(texts.values.size()));
+    DestroyWindow(shown);
+    DestroyWindow(hidden);
+}
+
+TEST(WindowTextRead, AHungWindowDoesNotHoldTheReader) {
+    std::atomic<HWND> window{nullptr};
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(release, nullptr);
+    UniqueHandle releaseOwner(release);
+    // A thread that makes a window and then stops answering until released.
+    std::thread owner([&window, release] {
+        HWND w = MakeWindow(100, 100, true, L"silent window");
+        window = w;
+        WaitForSingleObject(release, 20000);
+        DestroyWindow(w);
+    });
+    while (!window.load()) Sleep(10);
+
+    WideString text(L"stale");
+    DWORD start = GetTickCount();
+    bool answered = ReadWindowTextBounded(window.load(), text, 300);
+    DWORD elapsed = GetTickCount() - start;
+    SetEvent(release);
+    owner.join();
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(text.IsEmpty());
+    // Bounded: far less than the 20 seconds the window stays silent.
+    EXPECT_LT(elapsed, 5000u);
+
+    // A window that answers gives its text; a destroyed one reads as empty.
+    HWND mine = MakeWindow(100, 100, true, L"answering window");
+    EXPECT_TRUE(ReadWindowTextBounded(mine, text));
+    EXPECT_EQ(text.str(), L"answering window");
+    DestroyWindow(mine);
+    EXPECT_TRUE(ReadWindowTextBounded(mine, text));
+    EXPECT_TRUE(text.IsEmpty());
+}
