@@ -18,10 +18,22 @@ const DWORD kMciWindowStyle = 0x4078;
 // The player that exists, if any.
 MciPlayer* g_player = nullptr;
 
-void WaitWhilePlaying(PlaybackDevice& device) {
+// Polls until the device no longer plays; returns whether it was seen playing.
+bool WaitWhilePlaying(PlaybackDevice& device) {
+    bool played = false;
+    bool playing = false;
     do {
         device.Pause();
-    } while (device.Mode() == MCI_MODE_PLAY);
+        playing = device.Mode() == MCI_MODE_PLAY;
+        if (playing) played = true;
+    } while (playing);
+    return played;
+}
+
+// A device that accepted the play but never played (no audio output, for one) stays at
+// the start: that is a failure, not the end of playback.
+bool NeverPlayed(PlaybackDevice& device, bool seenPlaying) {
+    return !seenPlaying && device.End() > device.Start() && device.Position() == device.Start();
 }
 
 bool CannotPlay(PlaybackDevice& device) {
@@ -61,14 +73,14 @@ void ReportMciError(long code, const char* name) {
 bool PlayOnce(PlaybackDevice& device) {
     if (!device.CanPlay()) return CannotPlay(device);
     device.StartPlayback();
-    WaitWhilePlaying(device);
+    if (NeverPlayed(device, WaitWhilePlaying(device))) return CannotPlay(device);
     return true;
 }
 
 bool PlayRepeatedly(PlaybackDevice& device) {
     while (device.CanPlay()) {
         device.StartPlayback();
-        WaitWhilePlaying(device);
+        if (NeverPlayed(device, WaitWhilePlaying(device))) return CannotPlay(device);
         if (device.Mode() == MCI_MODE_NOT_READY) return true;
         if (!ReachedEnd(device.Start(), device.End(), device.Position())) return true;
     }
@@ -119,7 +131,9 @@ MciPlayer::MciPlayer(const WideString& file, HINSTANCE instance) : file_(file) {
 
 MciPlayer::~MciPlayer() {
     if (window_) {
-        ReportMciError(MCIWndStop(window_.Get()), "MCIWndStop");
+        // A window whose file did not open has no device to stop: nothing to report.
+        long stopped = MCIWndStop(window_.Get());
+        if (stopped != MCIERR_INVALID_DEVICE_ID) ReportMciError(stopped, "MCIWndStop");
         MCIWndClose(window_.Get());
         SendMessageW(window_.Get(), WM_CLOSE, 0, 0);
         if (!IsWindow(window_.Get())) window_.Release();
@@ -136,6 +150,8 @@ void MciPlayer::StartPlayback() {
         MCIWndSeek(window_.Get(), start_);
         ReportMciError(MCIWndPlayTo(window_.Get(), end_), "MCIWndPlayFromTo");
     } else {
+        // Played to the end, the device would play nothing more: start again from the start.
+        if (ReachedEnd(start_, end_, Position())) MCIWndSeek(window_.Get(), start_);
         ReportMciError(MCIWndPlay(window_.Get()), "MCIWndPlay");
     }
 }

@@ -36,10 +36,11 @@ public:
     virtual HWND Window() const = 0;
 };
 
-// Plays to the end (polling every half second). False after "再生できません".
+// Plays to the end (polling every half second). False after "再生できません", also when
+// the device accepted the play but never played and stayed at the start.
 bool PlayOnce(PlaybackDevice& device);
 // Plays again each time playback ran to its end; stops when it was stopped before the
-// end or the device is not ready. False after "再生できません".
+// end or the device is not ready. False after "再生できません" (as for PlayOnce).
 bool PlayRepeatedly(PlaybackDevice& device);
 
 // The player on an MCI window. Only one exists at a time; making one stops and closes

@@ -141,6 +141,23 @@ TEST(MediaPlay, UnplayableDeviceSaysSoOnce) {
     }
 }
 
+TEST(MediaPlay, DeviceThatNeverPlaysIsAFailureNotTheEnd) {
+    BoxRecorder boxes;
+    // Accepted the play, never played, still at the start (no audio output).
+    ScriptedDevice silent({{0, MCI_MODE_STOP, 0}});
+    EXPECT_FALSE(PlayOnce(silent));
+    ScriptedDevice silentRepeat({{0, MCI_MODE_STOP, 0}});
+    EXPECT_FALSE(PlayRepeatedly(silentRepeat));
+    EXPECT_EQ(silentRepeat.started, 1);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, L"再生できません");
+
+    // A short file that ended before the first poll is at its end: played.
+    ScriptedDevice shortFile({{0, MCI_MODE_STOP, 1000}});
+    EXPECT_TRUE(PlayOnce(shortFile));
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+}
+
 TEST(MediaPlay, RepeatsWhileTheEndIsReached) {
     BoxRecorder boxes;
     // Two plays to the end, then one stopped in the middle by the user.
