@@ -81,30 +81,6 @@ std::string Describe(const RECT& r) {
            std::to_string(r.bottom) + ")";
 }
 
-// Pixels of a screen rectangle as 0xRRGGBB, top row first.
-std::vector<DWORD> ScreenPixels(const RECT& r) {
-    int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    for (DWORD& p : pixels) p &= 0xFFFFFF;
-    return pixels;
-}
-
 bool IsDark(DWORD pixel) {
     return ((pixel >> 16) & 0xFF) < 100 && ((pixel >> 8) & 0xFF) < 100 && (pixel & 0xFF) < 100;
 }
@@ -247,7 +223,7 @@ public:
         int w = r.right - r.left, h = r.bottom - r.top;
         ASSERT_EQ(h % count, 0) << "note height " << h << " is not " << count << " equal lines";
         int lineHeight = h / count;
-        std::vector<DWORD> pixels = ScreenPixels(r);
+        std::vector<DWORD> pixels = GrabScreenPixels(r);
         for (int line = 0; line < count; ++line) {
             int dark = 0;
             for (int y = line * lineHeight; y < (line + 1) * lineHeight; ++y) {

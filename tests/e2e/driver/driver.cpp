@@ -174,15 +174,16 @@ HWND ChildById(HWND parent, int id) {
 }
 
 namespace {
-// Pixels of a screen rectangle, 32 bits each, top-down.
-std::vector<DWORD> GrabScreen(const RECT& r) {
-    int w = r.right - r.left, h = r.bottom - r.top;
+// Draws into a w x h bitmap compatible with the screen and returns its pixels as 0xRRGGBB,
+// top row first.
+std::vector<DWORD> PaintAndRead(int w, int h, const std::function<void(HDC)>& paint) {
     std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    if (w <= 0 || h <= 0) return pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    paint(memory);
     SelectObject(memory, old);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -198,33 +199,28 @@ std::vector<DWORD> GrabScreen(const RECT& r) {
     return pixels;
 }
 
-// An icon drawn at w x h on a plain background, 32 bits each, top-down.
+// An icon drawn at w x h on a plain background.
 std::vector<DWORD> DrawIconOn(HICON icon, int w, int h, COLORREF background) {
-    std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    return PaintAndRead(w, h, [&](HDC dc) {
+        RECT all = {0, 0, w, h};
+        HBRUSH brush = CreateSolidBrush(background);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(dc, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
+    });
+}
+}  // namespace
+
+std::vector<DWORD> GrabScreenPixels(const RECT& r) {
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT all = {0, 0, w, h};
-    HBRUSH brush = CreateSolidBrush(background);
-    FillRect(memory, &all, brush);
-    DeleteObject(brush);
-    DrawIconEx(memory, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
-    SelectObject(memory, old);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    std::vector<DWORD> pixels = PaintAndRead(r.right - r.left, r.bottom - r.top, [&](HDC dc) {
+        BitBlt(dc, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    });
     ReleaseDC(nullptr, screen);
-    for (DWORD& p : pixels) p &= 0xFFFFFF;
     return pixels;
 }
 
+namespace {
 // Tells the standard icon that a message box shows by comparing what is on the screen
 // with each system icon, on the pixels where that icon is opaque. Handles of icons are
 // not comparable across processes everywhere, pictures are.
@@ -232,7 +228,7 @@ UINT IdentifyIcon(HWND iconControl) {
     RECT r = {};
     if (!GetWindowRect(iconControl, &r) || r.right <= r.left || r.bottom <= r.top) return 0;
     int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<DWORD> shown = GrabScreen(r);
+    std::vector<DWORD> shown = GrabScreenPixels(r);
     struct Known {
         LPCWSTR id;
         UINT flag;

@@ -78,6 +78,8 @@ MessageBoxInfo ReadMessageBox(HWND box);
 bool PressButton(HWND dialog, int id);
 // Processes this thread's pending messages.
 void FlushMessages();
+// Pixels of a screen rectangle as 0xRRGGBB values, top row first.
+std::vector<DWORD> GrabScreenPixels(const RECT& r);
 // Saves the whole virtual screen as a 24-bit bitmap.
 bool SaveScreenshot(const std::wstring& path);
 
