@@ -279,10 +279,10 @@ void ProcessProbe::CollectTopWindows(TopWindowList& list) const {
 #endif
         return;
     }
-    // The top-level windows of all threads of the process. Walking the top-level windows
-    // once finds the same windows as asking each thread of a thread snapshot, at a fraction
-    // of the cost, and leaves the watched process alone (under Wine a thread snapshot
-    // charges processor time to every process it lists, which would hide an idle process).
+    // The top-level windows of all threads of the process. One walk over the top-level
+    // windows finds the same windows as asking each thread of a thread snapshot, at a
+    // fraction of the cost (with 300 threads on the system, about 1 ms against 50 ms
+    // under Wine).
     ParentWindowSearch search = {static_cast<DWORD>(id_), &list};
     EnumWindows(AddParentWindowOfProcess, reinterpret_cast<LPARAM>(&search));
 }
