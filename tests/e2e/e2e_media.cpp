@@ -143,6 +143,7 @@ TEST(Media, FileThatIsNotAMediumCannotBePlayed) {
     ASSERT_TRUE(box) << "no box for a file that cannot be played";
     EXPECT_EQ(box.text, L"再生できません");
     EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(ClassName(GetWindow(box.window, GW_OWNER)), L"MCIWndClass") << "the box belongs to the player";
     ASSERT_TRUE(PressButton(box.window, IDOK));
     DWORD code = 99;
     ASSERT_TRUE(tlr.WaitExit(kWait, &code));
