@@ -61,7 +61,14 @@ WatchTickResult ProcessWatchRule::Tick(ProcessSource& source) {
 
     if (hasTextWindow_) {
         WideString text;
-        if (source.ReadWatchedText(text) && text != initialText_) result.met = true;
+        if (source.ReadWatchedText(text)) {
+            if (!initialTextKnown_) {
+                initialText_ = text;
+                initialTextKnown_ = true;
+            } else if (text != initialText_) {
+                result.met = true;
+            }
+        }
     }
     return result;
 }

@@ -42,11 +42,14 @@ struct WatchTickResult {
 };
 
 // The checks of one tick in their order: end, idle CPU, parent-window count, window text.
+// When the watched window did not answer at the start (initialTextKnown false), its first
+// answer becomes the reference instead of counting as a change.
 class ProcessWatchRule {
 public:
-    ProcessWatchRule(int conditionBits, bool hasTextWindow, int initialWindowCount, const WideString& initialText)
+    ProcessWatchRule(int conditionBits, bool hasTextWindow, int initialWindowCount, const WideString& initialText,
+                     bool initialTextKnown = true)
         : bits_(conditionBits), hasTextWindow_(hasTextWindow), initialWindows_(initialWindowCount),
-          initialText_(initialText) {}
+          initialText_(initialText), initialTextKnown_(initialTextKnown) {}
 
     WatchTickResult Tick(ProcessSource& source);
     int ZeroCpuCount() const { return zeroCpuCount_; }
@@ -56,5 +59,6 @@ private:
     bool hasTextWindow_;
     int initialWindows_;
     WideString initialText_;
+    bool initialTextKnown_;
     int zeroCpuCount_ = 0;
 };

@@ -14,10 +14,11 @@ ProcessWatcher* currentWatcher = nullptr;
 const UINT_PTR kTickTimer = 0;
 const UINT kTickMs = 1000;
 
-// The initial text of the watched window; empty when there is none or it does not answer.
-WideString ReadInitialText(HWND window) {
+// The initial text of the watched window; empty when there is none. known is false when
+// the window did not answer.
+WideString ReadInitialText(HWND window, bool* known) {
     WideString text;
-    if (window) ReadWindowTextBounded(window, text);
+    *known = window ? ReadWindowTextBounded(window, text) : true;
     return text;
 }
 
@@ -72,8 +73,9 @@ ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int condit
                                int actionKind, const WideString& actionText, bool captureFirst)
     : path_(path), processId_(processId), conditionBits_(conditionBits), textWindow_(textWindow),
       actionKind_(actionKind), actionText_(actionText), captureFirst_(captureFirst), probe_(processId),
-      initialWindows_(CollectWindows(probe_)), initialText_(ReadInitialText(textWindow)),
-      rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_), source_(probe_, textWindow) {
+      initialWindows_(CollectWindows(probe_)), initialText_(ReadInitialText(textWindow, &initialTextKnown_)),
+      rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
+      source_(probe_, textWindow) {
     currentWatcher = this;
 }
 

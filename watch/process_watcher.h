@@ -68,6 +68,7 @@ private:
     bool captureFirst_;
     ProcessProbe probe_;
     TopWindowList initialWindows_;
+    bool initialTextKnown_ = true;  // set before initialText_ is read
     WideString initialText_;
     ProcessWatchRule rule_;
     ProbeSource source_;

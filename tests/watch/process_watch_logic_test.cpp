@@ -180,6 +180,13 @@ TEST(ProcessWatchRule, WindowTextChangeFiresUnlessTheWindowKeepsSilent) {
     ProcessWatchRule goneRule(0, true, 1, L"title");
     EXPECT_EQ(TicksUntilMet(goneRule, destroyed, 10), 2);
 
+    // A window silent at the start: its first answer is the reference, not a change.
+    FedSource lateAnswer;
+    lateAnswer.cpu = {5};
+    lateAnswer.texts = {{false, L""}, {true, L"title"}, {true, L"title"}, {true, L"title 2"}};
+    ProcessWatchRule lateRule(0, true, 1, L"", false);
+    EXPECT_EQ(TicksUntilMet(lateRule, lateAnswer, 10), 4);
+
     // Without a chosen window the text is never asked for.
     FedSource none;
     none.cpu = {5};
