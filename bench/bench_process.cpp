@@ -15,7 +15,7 @@
 
 #include "app/handles.h"
 #include "app/message_box.h"
-#include "watch/process_inspect.h"
+#include "watch/process_query.h"
 #include "watch/process_watcher.h"
 
 namespace {

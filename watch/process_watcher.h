@@ -6,7 +6,7 @@
 
 #include "app/handles.h"
 #include "app/wide_string.h"
-#include "watch/process_inspect.h"
+#include "watch/process_query.h"
 #include "watch/process_watch_logic.h"
 
 const int kProcessWatchDialog = 180;

@@ -7,7 +7,7 @@
 
 #include "app/settings.h"
 #include "tests/common/box_recorder.h"
-#include "watch/process_inspect.h"
+#include "watch/process_query.h"
 #include "watch/process_text.h"
 
 TEST(CpuPercentText, DividesByOnePercentWithFiveDigitRemainder) {

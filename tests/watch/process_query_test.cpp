@@ -9,7 +9,7 @@
 
 #include "app/handles.h"
 #include "tests/common/box_recorder.h"
-#include "watch/process_inspect.h"
+#include "watch/process_query.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "watch/process_inspect.h"
+#include "watch/process_query.h"
 
 #include <psapi.h>
 #include <tlhelp32.h>
