@@ -205,8 +205,8 @@ int main() {
     std::vector<HANDLE> threads;
     int systemThreads = CountSystemThreads();
     while (systemThreads + static_cast<int>(threads.size()) < wantedThreads) {
-        HANDLE thread = CreateThread(nullptr, 64 * 1024, SleepingThread, stop.Get(), STACK_SIZE_PARAM_IS_A_RESERVATION,
-                                     nullptr);
+        HANDLE thread =
+            CreateThread(nullptr, 64 * 1024, SleepingThread, stop.Get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (!thread) break;
         threads.push_back(thread);
     }

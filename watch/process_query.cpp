@@ -14,11 +14,15 @@ unsigned long long FileTimeValue(const FILETIME& time) {
 }
 
 // Closes a handle that the code opened itself and reports a failure under the given name.
-void CloseReported(UniqueHandle& handle, const char* name) { ReportLastError(handle.Reset(), name); }
+void CloseReported(UniqueHandle& handle, const char* name) {
+    ReportLastError(handle.Reset(), name);
+}
 
 // In the 32-bit build an identifier of 0 or below names the thread of a 16-bit task; the
 // 64-bit build has no tasks, so there such an identifier names nothing.
-bool IsTaskId(int id) { return id <= 0; }
+bool IsTaskId(int id) {
+    return id <= 0;
+}
 
 UniqueHandle OpenProbeHandle(int id, DWORD processAccess, DWORD threadAccess) {
     if (!IsTaskId(id)) return UniqueHandle(OpenProcess(processAccess, FALSE, static_cast<DWORD>(id)));
@@ -234,11 +238,11 @@ bool ProcessProbe::ReadTimes(unsigned long long* kernel, unsigned long long* use
     FILETIME created = {}, ended = {}, kernelTime = {}, userTime = {};
     BOOL read;
     if (IsTaskId(id_))
-        read = ReportLastError(GetThreadTimes(handle.Get(), &created, &ended, &kernelTime, &userTime),
-                               "GetThreadTimes");
+        read =
+            ReportLastError(GetThreadTimes(handle.Get(), &created, &ended, &kernelTime, &userTime), "GetThreadTimes");
     else
-        read = ReportLastError(GetProcessTimes(handle.Get(), &created, &ended, &kernelTime, &userTime),
-                               "GetProcessTimes");
+        read =
+            ReportLastError(GetProcessTimes(handle.Get(), &created, &ended, &kernelTime, &userTime), "GetProcessTimes");
     CloseReported(handle, "CloseHandle");
     if (!read) return false;
     *kernel = FileTimeValue(kernelTime);
@@ -308,8 +312,8 @@ bool ReadWindowTextBounded(HWND window, WideString& text, UINT timeoutMs) {
     if (!window || !IsWindow(window)) return true;
     wchar_t buffer[kWindowTextLimit] = {};
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, kWindowTextLimit, reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG, timeoutMs, &copied)) {
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, kWindowTextLimit, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                             timeoutMs, &copied)) {
         // A window destroyed while asked reads as empty; one that keeps silent is unchanged.
         return !IsWindow(window);
     }

@@ -6,14 +6,14 @@
 
 // PCParam bits.
 const int kConditionWindowCount = 1;  // the number of parent windows changed
-const int kConditionIdleCpu = 2;  // no CPU time for more than five samples in a row
+const int kConditionIdleCpu = 2;      // no CPU time for more than five samples in a row
 // The sixth zero sample in a row meets the idle condition.
 const int kIdleSamplesToFire = 6;
 
 // The texts of the watcher's read-only fields.
 struct ProcessWatchDisplay {
     WideString fileName;  // after the last backslash, or the whole path
-    WideString folder;  // before the last backslash; a drive root keeps its backslash
+    WideString folder;    // before the last backslash; a drive root keeps its backslash
     WideString conditions;
     WideString action;
     WideString other;
@@ -48,8 +48,11 @@ class ProcessWatchRule {
 public:
     ProcessWatchRule(int conditionBits, bool hasTextWindow, int initialWindowCount, const WideString& initialText,
                      bool initialTextKnown = true)
-        : bits_(conditionBits), hasTextWindow_(hasTextWindow), initialWindows_(initialWindowCount),
-          initialText_(initialText), initialTextKnown_(initialTextKnown) {}
+        : bits_(conditionBits),
+          hasTextWindow_(hasTextWindow),
+          initialWindows_(initialWindowCount),
+          initialText_(initialText),
+          initialTextKnown_(initialTextKnown) {}
 
     WatchTickResult Tick(ProcessSource& source);
     int ZeroCpuCount() const { return zeroCpuCount_; }

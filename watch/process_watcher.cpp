@@ -28,7 +28,9 @@ TopWindowList CollectWindows(const ProcessProbe& probe) {
     return list;
 }
 
-void EndWatchDialog(HWND dialog, INT_PTR result) { ReportLastError(EndDialog(dialog, result), "EndDialog"); }
+void EndWatchDialog(HWND dialog, INT_PTR result) {
+    ReportLastError(EndDialog(dialog, result), "EndDialog");
+}
 
 INT_PTR CALLBACK ProcessWatchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     ProcessWatcher* watcher = currentWatcher;
@@ -71,9 +73,16 @@ int ProbeSource::CountParentWindows() {
 
 ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int conditionBits, HWND textWindow,
                                int actionKind, const WideString& actionText, bool captureFirst)
-    : path_(path), processId_(processId), conditionBits_(conditionBits), textWindow_(textWindow),
-      actionKind_(actionKind), actionText_(actionText), captureFirst_(captureFirst), probe_(processId),
-      initialWindows_(CollectWindows(probe_)), initialText_(ReadInitialText(textWindow, &initialTextKnown_)),
+    : path_(path),
+      processId_(processId),
+      conditionBits_(conditionBits),
+      textWindow_(textWindow),
+      actionKind_(actionKind),
+      actionText_(actionText),
+      captureFirst_(captureFirst),
+      probe_(processId),
+      initialWindows_(CollectWindows(probe_)),
+      initialText_(ReadInitialText(textWindow, &initialTextKnown_)),
       rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
       source_(probe_, textWindow) {
     currentWatcher = this;
@@ -94,8 +103,8 @@ void ProcessWatcher::OnInitDialog(HWND dialog) {
     SetSmallIcon(dialog, IDI_APP);
     AttachTooltip(dialog, GetDlgItem(dialog, kWatchCpuEdit), WideString(L"たまに１００％を越すことがあります"));
 
-    ProcessWatchDisplay display = MakeProcessWatchDisplay(path_, conditionBits_, textWindow_ != nullptr, actionKind_,
-                                                          actionText_, captureFirst_);
+    ProcessWatchDisplay display =
+        MakeProcessWatchDisplay(path_, conditionBits_, textWindow_ != nullptr, actionKind_, actionText_, captureFirst_);
     SetDlgItemTextW(dialog, kWatchFileNameEdit, display.fileName.c_str());
     SetDlgItemTextW(dialog, kWatchFolderEdit, display.folder.c_str());
     SetDlgItemTextW(dialog, kWatchConditionsEdit, display.conditions.c_str());
@@ -123,7 +132,9 @@ void ProcessWatcher::OnTimer(UINT_PTR timerId) {
     ticking_ = false;
 }
 
-bool RunProcessWatch(ProcessWatcher& watcher) { return watcher.RunDialog() == 1; }
+bool RunProcessWatch(ProcessWatcher& watcher) {
+    return watcher.RunDialog() == 1;
+}
 
 WatchResult RunProcessModeWatch(const ProcessWatchSetup& setup) {
     ProcessWatcher watcher(setup.programPath, setup.pid, setup.conditions, setup.window, setup.actionKind,

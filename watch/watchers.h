@@ -11,9 +11,9 @@ enum class WatchResult { Met, Cancelled, Refused };
 struct ProcessWatchSetup {
     WideString programPath;  // `filename`, unquoted
     int pid = 0;
-    int conditions = 0;  // `PCParam` bits
+    int conditions = 0;     // `PCParam` bits
     HWND window = nullptr;  // `PCHandle`
-    int actionKind = 0;  // `Act`
+    int actionKind = 0;     // `Act`
     WideString actionText;
     bool capture = false;
 };

@@ -28,7 +28,9 @@ std::wstring HandleText(HWND window) {
     return text;
 }
 
-std::wstring ControlText(HWND dialog, int id) { return WindowTextTimeout(ChildById(dialog, id), 1000); }
+std::wstring ControlText(HWND dialog, int id) {
+    return WindowTextTimeout(ChildById(dialog, id), 1000);
+}
 
 bool RunsUnderWine() {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -195,8 +197,8 @@ TEST_F(ProcessWatch, HungTargetKeepsTheWatchTickingAndCancelWorks) {
     HWND cpu = ChildById(dialog, 1803);
     for (int round = 0; round < 2; ++round) {
         DWORD_PTR ignored = 0;
-        ASSERT_TRUE(SendMessageTimeoutW(cpu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-"), SMTO_ABORTIFHUNG, 1000,
-                                        &ignored))
+        ASSERT_TRUE(
+            SendMessageTimeoutW(cpu, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-"), SMTO_ABORTIFHUNG, 1000, &ignored))
             << "the watch dialog does not answer";
         EXPECT_TRUE(WaitUntil([&] { return IsCpuText(ControlText(dialog, 1803)); }, 4000))
             << "the CPU field stopped updating, round " << round << ": " << Narrow(ControlText(dialog, 1803));

@@ -29,8 +29,8 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case kOpenSecond:
         if (!second) {
-            second = CreateWindowExW(0, kSecondClass, L"Second window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200,
-                                     300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            second = CreateWindowExW(0, kSecondClass, L"Second window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300,
+                                     200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         }
         return 0;
     case kCloseSecond:

@@ -31,8 +31,8 @@ HWND MakeWindow(int width, int height, bool visible, const wchar_t* title = L"pr
         RegisterClassW(&cls);
         registered = true;
     }
-    return CreateWindowExW(WS_EX_TOOLWINDOW, L"TLRPROBETESTWINDOW", title, WS_POPUP | (visible ? WS_VISIBLE : 0),
-                           10, 10, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, L"TLRPROBETESTWINDOW", title, WS_POPUP | (visible ? WS_VISIBLE : 0), 10,
+                           10, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 bool ListHas(const TopWindowList& list, HWND window) {
@@ -111,8 +111,8 @@ TEST(ProcessProbe, AnEndedOrMissingProcessCountsAsEnded) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &info))
+    ASSERT_TRUE(
+        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         << "cannot start " << std::string(exe.begin(), exe.end());
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
