@@ -60,7 +60,9 @@ DWORD PlayToTheEnd(const TempFolder& folder, const std::wstring& text) {
     DWORD appeared = GetTickCount();
     DWORD ran = 0;
     if (player) {
-        EXPECT_EQ(GetWindowLongW(player, GWL_STYLE) & WS_SYSMENU, 0) << "the player has a close box";
+        // The system menu goes right after the window is made; the window may be seen first.
+        EXPECT_TRUE(WaitUntil([&] { return (GetWindowLongW(player, GWL_STYLE) & WS_SYSMENU) == 0; }, 2000))
+            << "the player has a close box";
         // The player closes its window when playback is over. The window is hidden at
         // once; under Wine without a window manager it takes a while to go away.
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(player) || !IsWindowVisible(player); }, kWait));
