@@ -67,7 +67,7 @@ void ReportMciError(long code, const char* name) {
     if (code == 0) return;
     wchar_t text[260] = {};
     mciGetErrorStringW(static_cast<MCIERROR>(code), text, 260);
-    ShowErrorBox(NarrowNameToWide(name) + L" " + text);
+    ShowErrorBox(AnsiToWide(name) + L" " + text);
 }
 
 bool PlayOnce(PlaybackDevice& device) {

@@ -32,7 +32,7 @@ int ShowInfoBox(const WideString& text, HWND owner) {
     return Present(owner, text, MB_ICONINFORMATION);
 }
 
-WideString NarrowNameToWide(const char* name) {
+WideString AnsiToWide(const char* name) {
     if (!name) return WideString();
     int count = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
     if (count <= 0) return WideString();
@@ -66,7 +66,7 @@ BOOL ReportLastError(BOOL result, const wchar_t* name) {
 BOOL ReportLastError(BOOL result, const char* name) {
     if (!result) {
         DWORD code = GetLastError();
-        ShowErrorBox(ErrorCodeText(NarrowNameToWide(name).c_str(), static_cast<long>(code)));
+        ShowErrorBox(ErrorCodeText(AnsiToWide(name).c_str(), static_cast<long>(code)));
         SetLastError(code);
     }
     return result;
@@ -78,7 +78,7 @@ long ReportErrorCode(long code, const wchar_t* name) {
 }
 
 long ReportErrorCode(long code, const char* name) {
-    if (code != 0) ShowErrorBox(ErrorCodeText(NarrowNameToWide(name).c_str(), code));
+    if (code != 0) ShowErrorBox(ErrorCodeText(AnsiToWide(name).c_str(), code));
     return code;
 }
 
@@ -88,6 +88,6 @@ HRESULT ReportHResult(HRESULT hr, const wchar_t* name) {
 }
 
 HRESULT ReportHResult(HRESULT hr, const char* name) {
-    if (FAILED(hr)) ShowErrorBox(HResultText(NarrowNameToWide(name).c_str(), hr));
+    if (FAILED(hr)) ShowErrorBox(HResultText(AnsiToWide(name).c_str(), hr));
     return hr;
 }

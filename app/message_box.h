@@ -25,8 +25,8 @@ HRESULT ReportHResult(HRESULT hr, const wchar_t* name);
 // The texts the reporters show, for tests and for callers that log.
 WideString ErrorCodeText(const wchar_t* name, long code);
 WideString HResultText(const wchar_t* name, HRESULT hr);
-// A call name given as narrow text, read in the ANSI code page as the system would.
-WideString NarrowNameToWide(const char* name);
+// Narrow text (a call name, a 16-bit task name) read in the ANSI code page.
+WideString AnsiToWide(const char* name);
 
 // Where the boxes go. The program shows them with MessageBoxW; a test installs a
 // presenter of its own to record them instead of blocking on a modal box.

@@ -181,16 +181,6 @@ void EnumerateProcesses(ProcessList& list) {
     }
 }
 
-WideString AnsiToWide(const char* text) {
-    if (!text || !*text) return WideString();
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 1) return WideString();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return WideString(wide);
-}
-
 void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std::vector<VdmTaskReport>& tasks) {
     for (const VdmTaskReport& task : tasks)
         list.Add(MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str())));

@@ -92,5 +92,3 @@ struct VdmTaskReport {
 };
 // Adds the tasks' entries (converted with CP_ACP) and then the host's own entry.
 void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std::vector<VdmTaskReport>& tasks);
-// Converts a file name in the system ANSI code page.
-WideString AnsiToWide(const char* text);

@@ -43,10 +43,10 @@ TEST(Reporters, BoxKindsAndNarrowNamesInTheAnsiCodePage) {
     EXPECT_EQ(boxes.boxes[1].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_TOPMOST | MB_SETFOREGROUND));
     if (GetACP() == 932) {
         // "休止状態エラー" in Shift-JIS reads back as the Japanese name.
-        EXPECT_EQ(NarrowNameToWide("\x8b\x78\x8e\x7e\x8f\xf3\x91\xd4\x83\x47\x83\x89\x81\x5b").str(),
+        EXPECT_EQ(AnsiToWide("\x8b\x78\x8e\x7e\x8f\xf3\x91\xd4\x83\x47\x83\x89\x81\x5b").str(),
                   L"休止状態エラー");
     }
-    EXPECT_EQ(NarrowNameToWide("WriteFile1").str(), L"WriteFile1");
+    EXPECT_EQ(AnsiToWide("WriteFile1").str(), L"WriteFile1");
 }
 
 namespace {

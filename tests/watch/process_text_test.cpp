@@ -7,6 +7,7 @@
 
 #include "app/settings.h"
 #include "tests/common/box_recorder.h"
+#include "app/message_box.h"
 #include "watch/process_query.h"
 #include "watch/process_text.h"
 
