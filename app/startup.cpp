@@ -52,6 +52,15 @@ private:
     UniqueHandle mutex_;
 };
 
+// OLE is initialised at start; the wizard's road gives it back when it ends.
+class OleScope {
+public:
+    OleScope() = default;
+    OleScope(const OleScope&) = delete;
+    OleScope& operator=(const OleScope&) = delete;
+    ~OleScope() { OleUninitialize(); }
+};
+
 struct StartupState {
     HINSTANCE instance = nullptr;
     int showCommand = SW_SHOWNORMAL;
@@ -96,7 +105,7 @@ int RunSettingRoad(StartupState& state, SettingSection& section, const WideStrin
         ShowErrorBox(L"セクションがありません");
         return 1;
     }
-    if (section.ReadBool(L"AsAdmin", false) && state.elevation == kElevationLimited) {
+    if (ShouldRelaunchElevated(section.ReadBool(L"AsAdmin", false), state.elevation)) {
         RelaunchElevated(state, state.argumentText, instance);
         return 0;
     }
@@ -125,10 +134,12 @@ int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& l
     context.programPath = state.programPath;
     context.showCommand = state.showCommand;
     context.startRequested = &startRequested;
+    // COM stays up until the action after the wizard has run: the media action needs it
+    // for the volume, the command action for the shell.
+    OleScope ole;
     int exitCode = RunWizard(context);
-    OleUninitialize();
     if (!startRequested) return exitCode;
-    if (section.ReadBool(L"AsAdmin", false) && state.elevation == kElevationLimited) {
+    if (ShouldRelaunchElevated(section.ReadBool(L"AsAdmin", false), state.elevation)) {
         RelaunchElevated(state, WideString(L"#") + section.Section(), instance);
         return exitCode;
     }

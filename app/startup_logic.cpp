@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/paths.h"
+#include "app/system_info.h"
 
 RoadChoice ChooseRoad(const WideString& argumentText) {
     if (argumentText.IsEmpty()) return {Road::Wizard, WideString()};
@@ -43,4 +44,8 @@ WideString SingleInstanceMutexName(const WideString& argumentText) {
 
 WideString FileInFolder(const WideString& folder, const wchar_t* fileName) {
     return JoinPath(folder, fileName);
+}
+
+bool ShouldRelaunchElevated(bool asAdmin, int elevation) {
+    return asAdmin && elevation == kElevationLimited;
 }

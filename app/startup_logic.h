@@ -22,3 +22,7 @@ WideString SingleInstanceMutexName(const WideString& argumentText);
 // The settings or capture path: the folder, a backslash unless the folder is a drive
 // root, then the file name.
 WideString FileInFolder(const WideString& folder, const wchar_t* fileName);
+
+// Whether a setting that asks to run as administrator ("AsAdmin") is started again
+// elevated: only when this process could be elevated (ElevationState 2).
+bool ShouldRelaunchElevated(bool asAdmin, int elevation);
