@@ -52,7 +52,8 @@ tlr_install_packages() {
 tlr_detect_wine() {
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    TLR_WINE=wine
+    # An absolute path: CMake keeps a bare name as a path relative to the build folder.
+    TLR_WINE=$(command -v wine)
     TLR_CAN_RUN_32=1
   elif [ -x /usr/lib/wine/wine64 ]; then
     TLR_WINE=/usr/lib/wine/wine64
