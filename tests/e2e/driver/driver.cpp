@@ -275,6 +275,20 @@ std::vector<HWND> Children(HWND parent) {
 }
 }  // namespace
 
+bool IsMessageBoxWindow(HWND window) {
+    if (ClassName(window) != L"#32770") return false;
+    bool hasButton = false;
+    for (HWND child : Children(window)) {
+        if (GetParent(child) != window) return false;  // a property sheet holds its pages
+        std::wstring cls = ClassName(child);
+        if (_wcsicmp(cls.c_str(), L"Button") == 0)
+            hasButton = true;
+        else if (_wcsicmp(cls.c_str(), L"Static") != 0)
+            return false;  // an edit, list, progress bar...: one of the program's dialogs
+    }
+    return hasButton;
+}
+
 MessageBoxInfo ReadMessageBox(HWND box) {
     MessageBoxInfo info;
     info.window = box;
@@ -434,7 +448,7 @@ MessageBoxInfo Program::WaitForMessageBox(DWORD timeoutMs) const {
     WaitUntil(
         [&] {
             for (HWND w : TopWindows()) {
-                if (ClassName(w) != L"#32770") continue;
+                if (!IsMessageBoxWindow(w)) continue;
                 MessageBoxInfo candidate = ReadMessageBox(w);
                 if (candidate.text.empty() || candidate.buttons.empty()) continue;
                 info = candidate;

@@ -72,6 +72,9 @@ std::wstring ClassName(HWND window);
 // Text of another program's window without waiting on a hung program.
 std::wstring WindowTextTimeout(HWND window, UINT timeoutMs = 1000);
 HWND ChildById(HWND parent, int id);
+// A message box: a dialog of static texts and buttons only (the wizard sheet and the
+// program's own dialogs hold pages, edits, lists or bars).
+bool IsMessageBoxWindow(HWND window);
 // Reads a top-level dialog as a message box (caption, text, icon, buttons).
 MessageBoxInfo ReadMessageBox(HWND box);
 // Presses a button of a dialog in another process (BM_CLICK), without waiting on it.

@@ -1,0 +1,156 @@
+// The setup wizard as the user meets it: the sheet, its page order, the mode page with
+// the saved settings, and cancelling on every page.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "driver/wizard_driver.h"
+
+using namespace e2e;
+
+namespace {
+const DWORD kWait = 15000;
+const int kScreenRadio = 1109;
+const int kProcessRadio = 1110;
+const int kSavedList = 1111;
+const int kDeleteButton = 1112;
+
+// Programs under Wine run with a full token: every title carries the elevated suffix.
+std::wstring Title(const std::wstring& base) {
+    return base + L"(昇格中)";
+}
+
+struct OpenWizard {
+    Program tlr;
+    Wizard wizard;
+};
+
+void Open(OpenWizard& open, const TempFolder& folder) {
+    ASSERT_TRUE(open.tlr.Start(ProgramPath(), L"", folder.Path()));
+    open.wizard = Wizard::WaitFor(open.tlr, kWait);
+    ASSERT_TRUE(open.wizard) << "no wizard";
+    ASSERT_TRUE(open.wizard.WaitForPage(110, kWait));
+}
+
+void CancelAndExpectQuietEnd(OpenWizard& open) {
+    ASSERT_TRUE(open.wizard.Press(kSheetCancel));
+    DWORD code = 99;
+    ASSERT_TRUE(open.tlr.WaitExit(kWait, &code)) << "the program did not end after Cancel";
+    EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
+
+TEST(WizardFrame, OpensOnTheModePageWithNextOnlyAndCancelEndsQuietly) {
+    TempFolder folder;
+    OpenWizard open;
+    ASSERT_NO_FATAL_FAILURE(Open(open, folder));
+    EXPECT_EQ(open.wizard.Caption(), Title(L"Tollerup モード指定"));
+    EXPECT_TRUE(open.wizard.WaitForButtons(false, true, false, kWait));
+    EXPECT_TRUE(IsChecked(open.wizard.Control(kScreenRadio)));
+    EXPECT_EQ(WindowText(open.wizard.Control(1103)), L"Ver.2.11");
+    // The wizard starts without a chosen window.
+    EXPECT_EQ(folder.ReadSetting(L"Tollerup", L"PCHandle"), L"0");
+    CancelAndExpectQuietEnd(open);
+}
+
+TEST(WizardFrame, CancelOnEveryPageOfBothRoadsEndsWithoutAWatch) {
+    struct Road {
+        int radio;
+        std::vector<int> pages;
+    };
+    const Road roads[] = {{kScreenRadio, {120}}, {kProcessRadio, {130}}};
+    for (const Road& road : roads) {
+        for (size_t depth = 0; depth < road.pages.size(); ++depth) {
+            TempFolder folder;
+            OpenWizard open;
+            ASSERT_NO_FATAL_FAILURE(Open(open, folder));
+            ASSERT_TRUE(Click(open.wizard.Control(road.radio)));
+            for (size_t i = 0; i <= depth; ++i) {
+                ASSERT_TRUE(open.wizard.Press(kSheetNext));
+                ASSERT_TRUE(open.wizard.WaitForPage(road.pages[i], kWait)) << "page " << road.pages[i];
+            }
+            CancelAndExpectQuietEnd(open);
+            EXPECT_EQ(open.tlr.TopWindows().size(), 0u);
+        }
+    }
+}
+
+TEST(WizardModePage, ListsSavedSettingsInFileOrderAndDeletesAtOnce) {
+    TempFolder folder;
+    folder.WriteSetting(L"夜 の 録画", L"WatchMode", 0);
+    folder.WriteSetting(L"Tollerup", L"Act", 1);
+    folder.WriteSetting(L"alpha", L"WatchMode", 0);
+    folder.WriteSetting(L"tollerup2", L"WatchMode", 0);
+    OpenWizard open;
+    ASSERT_NO_FATAL_FAILURE(Open(open, folder));
+    HWND list = open.wizard.Control(kSavedList);
+    std::vector<std::wstring> expected = {L"前回と同じ", L"夜 の 録画", L"alpha", L"tollerup2"};
+    EXPECT_EQ(ComboItems(list), expected);
+    EXPECT_EQ(ComboSelection(list), 0);
+    EXPECT_FALSE(IsEnabled(open.wizard.Control(kDeleteButton)));
+
+    ASSERT_TRUE(ChooseComboItem(list, 2));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(open.wizard.Control(kDeleteButton)); }, kWait));
+    ASSERT_TRUE(Click(open.wizard.Control(kDeleteButton)));
+    ASSERT_TRUE(WaitUntil([&] { return ComboItems(list).size() == 3; }, kWait));
+    EXPECT_EQ(folder.ReadSetting(L"alpha", L"WatchMode", L"gone"), L"gone");
+    EXPECT_EQ(folder.ReadSetting(L"夜 の 録画", L"WatchMode"), L"0");
+    EXPECT_EQ(ComboSelection(list), 0);
+    EXPECT_FALSE(IsEnabled(open.wizard.Control(kDeleteButton)));
+
+    // The process mode works on the working section only.
+    ASSERT_TRUE(ChooseComboItem(list, 1));
+    ASSERT_TRUE(Click(open.wizard.Control(kProcessRadio)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(list); }, kWait));
+    EXPECT_EQ(ComboSelection(list), 0);
+    EXPECT_FALSE(IsEnabled(open.wizard.Control(kDeleteButton)));
+    ASSERT_TRUE(Click(open.wizard.Control(kScreenRadio)));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(list) != FALSE; }, kWait));
+    CancelAndExpectQuietEnd(open);
+    // The deletion stays although the wizard was cancelled.
+    EXPECT_EQ(folder.ReadSetting(L"alpha", L"WatchMode", L"gone"), L"gone");
+}
+
+TEST(WizardModePage, NextWritesTheModeIntoTheChosenSection) {
+    TempFolder folder;
+    folder.WriteSetting(L"saved", L"WatchMode", 1);
+    OpenWizard open;
+    ASSERT_NO_FATAL_FAILURE(Open(open, folder));
+    ASSERT_TRUE(ChooseComboItem(open.wizard.Control(kSavedList), 1));
+    ASSERT_TRUE(open.wizard.Press(kSheetNext));
+    ASSERT_TRUE(open.wizard.WaitForPage(120, kWait));
+    EXPECT_EQ(open.wizard.Caption(), Title(L"Tollerup 画面範囲の指定"));
+    EXPECT_EQ(folder.ReadSetting(L"saved", L"WatchMode"), L"0");
+
+    // Back refills the list with the first entry selected; the process mode goes to 130
+    // and writes into the working section.
+    ASSERT_TRUE(open.wizard.Press(kSheetBack));
+    ASSERT_TRUE(open.wizard.WaitForPage(110, kWait));
+    EXPECT_EQ(ComboSelection(open.wizard.Control(kSavedList)), 0);
+    ASSERT_TRUE(Click(open.wizard.Control(kProcessRadio)));
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(open.wizard.Control(kProcessRadio)); }, kWait));
+    ASSERT_TRUE(open.wizard.Press(kSheetNext));
+    ASSERT_TRUE(open.wizard.WaitForPage(130, kWait));
+    EXPECT_EQ(open.wizard.Caption(), Title(L"Tollerup プロセスの指定"));
+    EXPECT_EQ(folder.ReadSetting(L"Tollerup", L"WatchMode"), L"1");
+    EXPECT_EQ(folder.ReadSetting(L"saved", L"WatchMode"), L"0");
+    CancelAndExpectQuietEnd(open);
+}
+
+TEST(WizardModePage, LastCaptureMissingIsReported) {
+    TempFolder folder;
+    OpenWizard open;
+    ASSERT_NO_FATAL_FAILURE(Open(open, folder));
+    ASSERT_TRUE(Click(open.wizard.Control(1113)));
+    MessageBoxInfo box = open.tlr.WaitForMessageBox(kWait);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.caption, L"Tollerup");
+    EXPECT_EQ(box.text, L"キャプチャーファイルが見つかりません");
+    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
+    ASSERT_TRUE(PressButton(box.window, IDOK));
+    ASSERT_TRUE(WaitForEnabled(open.wizard.Sheet(), true, kWait));
+    CancelAndExpectQuietEnd(open);
+}

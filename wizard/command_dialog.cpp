@@ -1,0 +1,5 @@
+#include "wizard/command_dialog.h"
+
+bool EditCommandParameter(HWND, WideString&, int, const SettingSection*) {
+    return false;
+}

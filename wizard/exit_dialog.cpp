@@ -1,0 +1,5 @@
+#include "wizard/exit_dialog.h"
+
+bool EditExitParameter(HWND, WideString&, int, const SettingSection*) {
+    return false;
+}
