@@ -39,8 +39,7 @@ int PressIndex(int buttonId) {
 }  // namespace
 
 Wizard Wizard::WaitFor(const Program& program, DWORD timeoutMs) {
-    HWND sheet =
-        program.WaitForWindow([](HWND w) { return ClassName(w) == L"#32770" && HoldsPages(w); }, timeoutMs);
+    HWND sheet = program.WaitForWindow([](HWND w) { return ClassName(w) == L"#32770" && HoldsPages(w); }, timeoutMs);
     return Wizard(sheet);
 }
 
