@@ -9,7 +9,7 @@ TLR_PREFIX64=$TLR_WINE_ROOT/pfx64
 TLR_PREFIX32=$TLR_WINE_ROOT/pfx32
 # The session-ending test ends every program of its prefix, so it has one of its own.
 TLR_PREFIX_SESSION=$TLR_WINE_ROOT/pfx-session
-TLR_PREFIX_VERSION=1  # bump when the prefix preparation changes
+TLR_PREFIX_VERSION=2  # bump when the prefix preparation changes
 
 export WINEDEBUG=${WINEDEBUG:--all}
 # Debian's "wine" starts the 32-bit loader first. Where the kernel cannot run 32-bit
@@ -84,6 +84,12 @@ tlr_make_prefix() {
     WINEPREFIX=$pfx $TLR_WINE reg add "$key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
   done
   WINEPREFIX=$pfx wineserver -w
+  # A new prefix links the Desktop to the Linux home folder: make it a real folder inside
+  # the prefix, so that desktop shortcuts made by the tests stay there.
+  local desktop
+  for desktop in "$pfx"/drive_c/users/*/Desktop; do
+    if [ -L "$desktop" ]; then rm -f "$desktop" && mkdir -p "$desktop"; fi
+  done
   echo "$TLR_PREFIX_VERSION" > "$pfx/.tollerup-ready"
 }
 
