@@ -140,7 +140,7 @@ int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& l
     int exitCode = RunWizard(context);
     if (!startRequested) return exitCode;
     if (ShouldRelaunchElevated(section.ReadBool(L"AsAdmin", false), state.elevation)) {
-        RelaunchElevated(state, WideString(L"#") + section.Section(), instance);
+        RelaunchElevated(state, RunSettingArgument(section.Section()), instance);
         return exitCode;
     }
     switch (RunWatch(section)) {

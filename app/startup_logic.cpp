@@ -49,3 +49,11 @@ WideString FileInFolder(const WideString& folder, const wchar_t* fileName) {
 bool ShouldRelaunchElevated(bool asAdmin, int elevation) {
     return asAdmin && elevation == kElevationLimited;
 }
+
+WideString RunSettingArgument(const WideString& sectionName) {
+    return WideString(L"#") + sectionName;
+}
+
+WideString PerformActionArgument(const WideString& sectionName) {
+    return WideString(L"*") + sectionName;
+}

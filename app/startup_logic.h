@@ -26,3 +26,9 @@ WideString FileInFolder(const WideString& folder, const wchar_t* fileName);
 // Whether a setting that asks to run as administrator ("AsAdmin") is started again
 // elevated: only when this process could be elevated (ElevationState 2).
 bool ShouldRelaunchElevated(bool asAdmin, int elevation);
+
+// The argument texts of the two roads of a saved setting: "#" and the name runs it (the
+// shortcut and the elevated start after the wizard), "*" and the name performs its action
+// at once (the elevated test run). The name is passed as it is, blanks and all.
+WideString RunSettingArgument(const WideString& sectionName);
+WideString PerformActionArgument(const WideString& sectionName);
