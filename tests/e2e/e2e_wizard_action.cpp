@@ -547,25 +547,6 @@ TEST(ActionSave, SavingMakesTheSectionAndAShortcutThatRunsIt) {
         << "the run did not end";
 }
 
-TEST(ActionSave, NoToTheDesktopQuestionKeepsTheSectionWithoutAShortcut) {
-    DesktopLink link(L"朝");
-    ActionWizard w;
-    const TempFolder& f = w.Folder();
-    f.WriteSetting(L"Tollerup", L"Act", 1);
-    f.WriteSetting(L"Tollerup", L"ParamCmd", L"cmd /c echo morning");
-    ASSERT_NO_FATAL_FAILURE(w.OpenActionPage());
-    ASSERT_NO_FATAL_FAILURE(w.EnterName(L"", L"朝"));
-    MessageBoxInfo desktop = ExpectBox(w.Tlr(), kDesktopQuestion, MB_ICONQUESTION);
-    ASSERT_TRUE(desktop);
-    Answer(desktop, IDNO);
-    ASSERT_NO_FATAL_FAILURE(w.ExpectIdleAfter());
-    EXPECT_FALSE(FileExists(link.Path()));
-    EXPECT_EQ(f.ReadSetting(L"朝", L"ParamCmd"), L"cmd /c echo morning");
-    EXPECT_EQ(f.ReadSetting(L"朝", L"WatchMode"), L"0");
-    EXPECT_EQ(f.ReadSetting(L"Tollerup", L"Capture", L"(absent)"), L"(absent)");
-    w.Cancel();
-}
-
 TEST(ActionSave, AShortcutThatCannotBeWrittenIsReported) {
     DesktopLink link(L"塞がれた");
     // A folder where the shortcut should go.
@@ -592,7 +573,8 @@ TEST(ActionSave, AShortcutThatCannotBeWrittenIsReported) {
     w.Cancel();
 }
 
-TEST(ActionSave, FinishAfterSavingRunsTheWatchOnTheNamedSection) {
+TEST(ActionSave, NoToTheDesktopLeavesNoShortcutAndFinishRunsTheNamedSection) {
+    DesktopLink link(L"named");
     ActionWizard w;
     const TempFolder& f = w.Folder();
     f.WriteSetting(L"Tollerup", L"Act", 1);
@@ -603,6 +585,9 @@ TEST(ActionSave, FinishAfterSavingRunsTheWatchOnTheNamedSection) {
     ASSERT_TRUE(desktop);
     Answer(desktop, IDNO);
     ASSERT_NO_FATAL_FAILURE(w.ExpectIdleAfter());
+    EXPECT_FALSE(FileExists(link.Path()));
+    EXPECT_EQ(f.ReadSetting(L"named", L"WatchMode"), L"0");
+    EXPECT_EQ(f.ReadSetting(L"named", L"ParamCmd"), ReportCommand(f, L"report.txt"));
     // The named section watches nothing and acts at once; the working section would watch
     // the screen.
     f.WriteSetting(L"named", L"WatchMode", 2);

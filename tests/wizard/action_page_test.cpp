@@ -145,21 +145,6 @@ TEST_F(ActionPageStore, ActivationReadsTheSectionWithThePagesDefaults) {
     EXPECT_TRUE(read.asAdmin);
 }
 
-TEST_F(ActionPageStore, EmptyParameterIsRefusedAndNothingIsWritten) {
-    BoxRecorder boxes;
-    SettingSection section(Ini().c_str(), L"Tollerup");
-    ActionParameters parameters = Parameters(L"a.wav", L"", L"再起動");
-    ActionPageInput input;
-    input.capture = true;
-    input.kind = 1;
-    input.asAdmin = true;
-    EXPECT_FALSE(StoreActionValues(input, parameters, section, nullptr));
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, L"動作のパラメータが入力されていません");
-    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_EQ(GetFileAttributesW(Ini().c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
 TEST_F(ActionPageStore, TheTextGoesToTheCheckedKindAndAllKeysAreWrittenInOrder) {
     BoxRecorder boxes;
     SettingSection section(Ini().c_str(), L"夜 の 録画");

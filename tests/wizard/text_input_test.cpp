@@ -1,13 +1,6 @@
-// The name prompt's growth for a prompt of several lines, and the shell link it leads to,
-// written into a scratch folder and read back through the shell.
+// The name prompt's growth for a prompt of several lines.
 #include <gtest/gtest.h>
-#include <windows.h>
-#include <objbase.h>
-#include <shlobj.h>
 
-#include "../common/temp_dir.h"
-#include "app/handles.h"
-#include "wizard/shortcut.h"
 #include "wizard/text_input_layout.h"
 
 namespace {
@@ -76,76 +69,4 @@ TEST(TextInputLayout, AWideLineWidensTheBoxAndTheEditButNotTheButtons) {
     ExpectSame(grown.ok, Box{53, 91, 128, 115}, "ok");
     ExpectSame(grown.cancel, Box{158, 91, 233, 115}, "cancel");
     EXPECT_EQ(PromptExtent({}).height, 0);
-}
-
-namespace {
-
-class ComScope {
-public:
-    ComScope() : hr_(CoInitialize(nullptr)) {}
-    ~ComScope() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT hr_;
-};
-
-struct LinkContents {
-    std::wstring path;
-    std::wstring arguments;
-    std::wstring directory;
-};
-
-bool ReadLink(const std::wstring& file, LinkContents& contents) {
-    ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())))
-        return false;
-    ComPtr<IPersistFile> persist;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, persist.PutVoid()))) return false;
-    if (FAILED(persist->Load(file.c_str(), STGM_READ))) return false;
-    wchar_t text[1024] = {};
-    if (FAILED(link->GetPath(text, 1024, nullptr, SLGP_RAWPATH))) return false;
-    contents.path = text;
-    if (FAILED(link->GetArguments(text, 1024))) return false;
-    contents.arguments = text;
-    if (FAILED(link->GetWorkingDirectory(text, 1024))) return false;
-    contents.directory = text;
-    return true;
-}
-
-}  // namespace
-
-TEST(ProgramShortcut, TheLinkStartsTheProgramInItsFolderWithTheArgumentsAsGiven) {
-    ComScope com;
-    TempDir dir;
-    std::wstring program = dir.File(L"my tools\\TLR64.exe");
-    ASSERT_TRUE(CreateDirectoryW(dir.File(L"my tools").c_str(), nullptr));
-    HANDLE made = CreateFileW(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(made, INVALID_HANDLE_VALUE);
-    CloseHandle(made);
-    std::wstring file = dir.File(L"夜 の 録画.lnk");
-    ASSERT_TRUE(CreateProgramShortcut(program.c_str(), file.c_str(), L"#夜 の 録画"));
-    LinkContents contents;
-    ASSERT_TRUE(ReadLink(file, contents));
-    EXPECT_EQ(_wcsicmp(contents.path.c_str(), program.c_str()), 0) << contents.path.size();
-    EXPECT_EQ(contents.arguments, L"#夜 の 録画");
-    EXPECT_EQ(_wcsicmp(contents.directory.c_str(), dir.File(L"my tools").c_str()), 0);
-
-    // Into a folder that does not exist: the save fails and nothing is left.
-    std::wstring nowhere = dir.File(L"missing\\x.lnk");
-    EXPECT_FALSE(CreateProgramShortcut(program.c_str(), nowhere.c_str(), L"#x"));
-    EXPECT_EQ(GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST(ProgramShortcut, TheCurrentDirectoryIsASpecialFolderToo) {
-    wchar_t current[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, current);
-    EXPECT_EQ(SpecialFolderPath(-1), WideString(current));
-    ComScope com;
-    wchar_t desktop[MAX_PATH] = {};
-    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
-    EXPECT_EQ(SpecialFolderPath(CSIDL_DESKTOP), WideString(desktop));
 }
