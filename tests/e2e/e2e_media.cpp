@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "driver/dialog_driver.h"
 #include "driver/driver.h"
 
 using namespace e2e;
@@ -15,30 +16,6 @@ const DWORD kWait = 15000;
 const wchar_t kSection[] = L"Media";
 const UINT kMciStop = 0x0808;             // MCI_STOP, as the play bar's stop button sends it
 const UINT kGetPosition = WM_USER + 202;  // MCIWNDM_GETPOSITIONW
-
-void PutLittleEndian(std::string& bytes, unsigned long value, int size) {
-    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A mono 8-bit PCM wave of the given length: a quiet square tone.
-std::string MakeWave(int milliseconds) {
-    const unsigned long rate = 11025;
-    unsigned long samples = rate * static_cast<unsigned long>(milliseconds) / 1000;
-    std::string bytes = "RIFF";
-    PutLittleEndian(bytes, 36 + samples, 4);
-    bytes += "WAVEfmt ";
-    PutLittleEndian(bytes, 16, 4);
-    PutLittleEndian(bytes, 1, 2);  // PCM
-    PutLittleEndian(bytes, 1, 2);  // mono
-    PutLittleEndian(bytes, rate, 4);
-    PutLittleEndian(bytes, rate, 4);  // bytes per second
-    PutLittleEndian(bytes, 1, 2);     // block align
-    PutLittleEndian(bytes, 8, 2);     // bits per sample
-    bytes += "data";
-    PutLittleEndian(bytes, samples, 4);
-    for (unsigned long i = 0; i < samples; ++i) bytes.push_back(static_cast<char>((i / 25) % 2 ? 0x90 : 0x70));
-    return bytes;
-}
 
 bool IsMciWindow(HWND window) {
     return ClassName(window) == L"MCIWndClass";
