@@ -24,8 +24,7 @@ WideString SpecialFolderPath(int csidl) {
     if (ReportHResult(SHGetSpecialFolderLocation(nullptr, csidl, &items), "SHGetSpecialFolderLocation") < 0)
         return WideString();
     wchar_t path[MAX_PATH] = {};
-    BOOL found = SHGetPathFromIDListW(items, path);
+    BOOL found = ReportLastError(SHGetPathFromIDListW(items, path), "SHGetPathFromIDList");
     allocator->Free(items);
-    if (!ReportLastError(found, "SHGetPathFromIDList")) return WideString();
-    return WideString(path);
+    return found ? WideString(path) : WideString();
 }

@@ -5,6 +5,7 @@
 
 #include "actions/action.h"
 #include "app/message_box.h"
+#include "app/special_folder.h"
 #include "app/startup_logic.h"
 #include "res/resource.h"
 #include "wizard/command_dialog.h"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/driver.h"
+#include "driver/wizard_driver.h"
 
 using namespace e2e;
 
@@ -246,15 +247,15 @@ TEST(Roads, WizardRoadClearsTheWatchedWindowAndIsSingle) {
     folder.WriteSetting(L"Tollerup", L"PCHandle", L"1f4");
     Program first;
     ASSERT_TRUE(first.Start(ProgramPath(), L"", folder.Path()));
-    MessageBoxInfo box = first.WaitForMessageBox(kWait);
-    ASSERT_TRUE(box);
+    Wizard wizard = Wizard::WaitFor(first, kWait);
+    ASSERT_TRUE(wizard);
     EXPECT_EQ(folder.ReadSetting(L"Tollerup", L"PCHandle"), L"0");
     // A second start without arguments while the first is open is refused.
     ExpectRefusal(L"", L"２重に起動はできません", 1, folder.Path());
     // A saved setting runs beside it.
     WriteQuietSetting(folder, L"quiet");
     ExpectQuietRun(ProgramPath(), L"#quiet", folder.Path());
-    PressButton(box.window, IDOK);
+    ASSERT_TRUE(wizard.Press(kSheetCancel));
     DWORD code = 99;
     ASSERT_TRUE(first.WaitExit(kWait, &code));
     EXPECT_EQ(code, 0u);
