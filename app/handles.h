@@ -88,6 +88,13 @@ struct WindowTraits {
     static BOOL Close(Handle h) { return DestroyWindow(h); }
 };
 
+struct HookTraits {
+    using Handle = HHOOK;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static BOOL Close(Handle h) { return UnhookWindowsHookEx(h); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
@@ -96,6 +103,7 @@ using UniqueRegKey = UniqueResource<RegKeyTraits>;
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueHook = UniqueResource<HookTraits>;
 
 // Any GDI object (bitmap, brush, pen, font, region).
 template <typename T>
