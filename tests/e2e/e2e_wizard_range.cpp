@@ -531,6 +531,9 @@ TEST(WizardRangePage, HoldCheckBoxDefaultsOnAndUncheckedWritesZero) {
     RangeWizard run;
     const RECT stored = Rect(1250, 520, 1500, 700);
     run.WriteRange(kWorking, stored);
+    // Back from the action page stores it: give it a parameter to store.
+    run.Folder().WriteSetting(kWorking, L"Act", 1);
+    run.Folder().WriteSetting(kWorking, L"ParamCmd", L"cmd /c exit");
     ASSERT_NO_FATAL_FAILURE(run.OpenRangePage());
     HWND hold = run.Control(kHoldCheck);
     ASSERT_TRUE(IsChecked(hold));
