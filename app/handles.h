@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -88,6 +89,13 @@ struct WindowTraits {
     static BOOL Close(Handle h) { return DestroyWindow(h); }
 };
 
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static BOOL Close(Handle h) { return ImageList_Destroy(h); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
@@ -96,6 +104,7 @@ using UniqueRegKey = UniqueResource<RegKeyTraits>;
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueImageList = UniqueResource<ImageListTraits>;
 
 // Any GDI object (bitmap, brush, pen, font, region).
 template <typename T>
