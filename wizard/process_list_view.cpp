@@ -75,76 +75,76 @@ void ProcessListView::InsertRow(int known) {
     ProcessRowTexts texts = MakeProcessRowTexts(model_.Entry(known));
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+    item.iItem = static_cast<int>(order_.size());
     item.pszText = const_cast<wchar_t*>(texts.name.c_str());
     item.lParam = known;
     int row = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) return;
+    order_.insert(order_.begin() + row, known);
     SetCellText(list_, row, kAttributeColumn, texts.attribute);
     SetCellText(list_, row, kPidColumn, texts.pid);
     SetCellText(list_, row, kFolderColumn, texts.folder);
+    // The list asks for the CPU value when it paints it.
+    LVITEMW cpu = {};
+    cpu.iSubItem = kCpuColumn;
+    cpu.pszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cpu));
 }
 
 int ProcessListView::RowOf(int known) const {
-    LVFINDINFOW find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = known;
-    return static_cast<int>(
-        SendMessageW(list_, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    for (size_t row = 0; row < order_.size(); ++row) {
+        if (order_[row] == known) return static_cast<int>(row);
+    }
+    return -1;
 }
 
 void ProcessListView::DeleteRow(int known) {
     int row = RowOf(known);
-    if (row >= 0) SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-}
-
-std::vector<int> ProcessListView::RowsInOrder() const {
-    std::vector<int> rows;
-    int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-    rows.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    for (int i = 0; i < count; ++i) {
-        LVITEMW item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = i;
-        if (SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
-            rows.push_back(static_cast<int>(item.lParam));
-    }
-    return rows;
+    if (row < 0) return;
+    if (SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0)) order_.erase(order_.begin() + row);
 }
 
 int ProcessListView::SelectedProcess() const {
     int row = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (row < 0) return -1;
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
-    return static_cast<int>(item.lParam);
+    if (row < 0 || row >= static_cast<int>(order_.size())) return -1;
+    return order_[static_cast<size_t>(row)];
 }
 
 void ProcessListView::Sort(const std::function<unsigned long long(int)>& cpuOf) {
-    std::vector<int> rows = RowsInOrder();
     std::vector<int> sorted = SortRows(
-        rows, sortKey_, [this](int known) { return model_.Entry(known); }, cpuOf, lstrcmpW);
+        order_, sortKey_, [this](int known) { return model_.Entry(known); }, cpuOf, lstrcmpW);
     rank_.assign(static_cast<size_t>(model_.Count()), 0);
     for (size_t i = 0; i < sorted.size(); ++i) rank_[static_cast<size_t>(sorted[i])] = static_cast<int>(i);
-    SendMessageW(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&rank_), reinterpret_cast<LPARAM>(CompareByRank));
+    if (SendMessageW(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&rank_), reinterpret_cast<LPARAM>(CompareByRank)))
+        order_ = sorted;
 }
 
-void ProcessListView::ShowCpu(const std::vector<int>& rows) {
-    for (size_t row = 0; row < rows.size(); ++row) {
-        size_t known = static_cast<size_t>(rows[row]);
-        WideString text = CpuColumnText(deltas_[known]);
-        // Only a changed value is written again.
-        if (text == cpuShown_[known]) continue;
-        cpuShown_[known] = text;
-        SetCellText(list_, static_cast<int>(row), kCpuColumn, text);
+void ProcessListView::ShowCpu() {
+    bool changed = false;
+    for (int known : order_) {
+        WideString text = CpuColumnText(deltas_[static_cast<size_t>(known)]);
+        if (text == cpuShown_[static_cast<size_t>(known)]) continue;
+        cpuShown_[static_cast<size_t>(known)] = text;
+        changed = true;
     }
+    // The shown rows ask for their new values when they are painted.
+    if (changed) InvalidateRect(list_, nullptr, FALSE);
+}
+
+void ProcessListView::OnGetDispInfo(NMLVDISPINFOW& info) const {
+    if (!(info.item.mask & LVIF_TEXT) || info.item.iSubItem != kCpuColumn || !info.item.pszText ||
+        info.item.cchTextMax <= 0)
+        return;
+    info.item.pszText[0] = L'\0';
+    if (info.item.iItem < 0 || info.item.iItem >= static_cast<int>(order_.size())) return;
+    const WideString& text = cpuShown_[static_cast<size_t>(order_[static_cast<size_t>(info.item.iItem)])];
+    lstrcpynW(info.item.pszText, text.c_str(), info.item.cchTextMax);
 }
 
 void ProcessListView::Fill(int selectId, const WideString& selectPath) {
     model_.Reset();
     SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+    order_.clear();
     deltas_.assign(static_cast<size_t>(model_.Count()), 0);
     cpuShown_.assign(static_cast<size_t>(model_.Count()), WideString());
     int chosen = -1;
@@ -173,15 +173,11 @@ void ProcessListView::Refresh() {
     for (int known : changes.removed) DeleteRow(known);
 
     // One look at each process's times serves both the CPU sort and the CPU column.
-    std::vector<int> rows = RowsInOrder();
-    for (int known : rows) deltas_[static_cast<size_t>(known)] = model_.CpuDelta(known, true);
+    for (int known : order_) deltas_[static_cast<size_t>(known)] = model_.CpuDelta(known, true);
     bool byCpu = sortKey_ == kCpuColumn + 1 || sortKey_ == -(kCpuColumn + 1);
     // Other keys never change for a known process: only new rows can move.
-    if (byCpu || !changes.added.empty()) {
-        Sort([this](int known) { return deltas_[static_cast<size_t>(known)]; });
-        rows = RowsInOrder();
-    }
-    ShowCpu(rows);
+    if (byCpu || !changes.added.empty()) Sort([this](int known) { return deltas_[static_cast<size_t>(known)]; });
+    ShowCpu();
 }
 
 void ProcessListView::SortByColumn(int column) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,12 +39,14 @@ public:
     void Refresh();
     // A click on a column header.
     void SortByColumn(int column);
+    // The list asks for the text of a CPU cell (LVN_GETDISPINFOW).
+    void OnGetDispInfo(NMLVDISPINFOW& info) const;
 
     int SortKey() const { return sortKey_; }
     // The known position of the selected row, or -1.
     int SelectedProcess() const;
     // The known positions of the rows in the order shown.
-    std::vector<int> RowsInOrder() const;
+    const std::vector<int>& RowsInOrder() const { return order_; }
 
 private:
     void InsertRow(int known);
@@ -50,11 +54,12 @@ private:
     int RowOf(int known) const;
     // Sorts by the current key; CPU values come from cpuOf.
     void Sort(const std::function<unsigned long long(int)>& cpuOf);
-    void ShowCpu(const std::vector<int>& rows);
+    void ShowCpu();
 
     ProcessListModel& model_;
     HWND list_ = nullptr;
     int sortKey_ = kInitialSortKey;
+    std::vector<int> order_;                  // the known position of each row, as shown
     std::vector<int> rank_;                   // by known position, during a sort
     std::vector<unsigned long long> deltas_;  // by known position, from the last refresh
     std::vector<WideString> cpuShown_;        // by known position, what the CPU column shows

@@ -118,6 +118,9 @@ INT_PTR CALLBACK ProcessPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             case NM_CLICK:
                 processPage->UpdateButtons();
                 return TRUE;
+            case LVN_GETDISPINFOW:
+                processPage->OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+                return TRUE;
             default:
                 return FALSE;
             }

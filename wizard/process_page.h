@@ -24,6 +24,7 @@ public:
     void OnTimer(UINT_PTR timerId);
     void OnColumnClick(int column);
     void OnDoubleClick();
+    void OnGetDispInfo(NMLVDISPINFOW& info) const { view_.OnGetDispInfo(info); }
     // Back and Next while a row is selected, Back alone otherwise.
     void UpdateButtons();
     // The page to go to: 140 with a selected process (after writing it), else stay.

@@ -14,16 +14,37 @@
 
 namespace {
 
+// The window that holds the list answers its questions for the CPU column, as the page does.
+const ProcessListView* shownView = nullptr;
+
+LRESULT CALLBACK ListOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == LVN_GETDISPINFOW && shownView) {
+        shownView->OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 class ProcessListViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
-        list_.Reset(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0,
-                                    0, 500, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        WNDCLASSW owner = {};
+        owner.lpfnWndProc = ListOwnerProc;
+        owner.hInstance = GetModuleHandleW(nullptr);
+        owner.lpszClassName = L"TLRTESTLISTOWNER";
+        RegisterClassW(&owner);
+        owner_.Reset(CreateWindowExW(0, L"TLRTESTLISTOWNER", L"", WS_POPUP, 0, 0, 520, 320, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr));
+        ASSERT_TRUE(owner_);
+        list_.Reset(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0,
+                                    0, 500, 300, owner_.Get(), nullptr, GetModuleHandleW(nullptr), nullptr));
         ASSERT_TRUE(list_);
         view_.Attach(list_.Get());
+        shownView = &view_;
     }
+    void TearDown() override { shownView = nullptr; }
 
     std::wstring Cell(int row, int column) const {
         wchar_t text[300] = {};
@@ -55,7 +76,8 @@ protected:
     FakeProcessCatalog catalog_;
     ProcessListModel model_{catalog_};
     ProcessListView view_{model_};
-    UniqueWindow list_;
+    UniqueWindow owner_;
+    UniqueWindow list_;  // destroyed before its owner
 };
 
 }  // namespace
