@@ -31,6 +31,11 @@ int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM ranks) {
     return rank[static_cast<size_t>(a)] - rank[static_cast<size_t>(b)];
 }
 
+// The system's text order, as the list's user reads it.
+int CompareTexts(const wchar_t* a, const wchar_t* b) {
+    return lstrcmpW(a, b);
+}
+
 void SetCellText(HWND list, int row, int column, const WideString& text) {
     LVITEMW item = {};
     item.iSubItem = column;
@@ -112,7 +117,7 @@ int ProcessListView::SelectedProcess() const {
 
 void ProcessListView::Sort(const std::function<unsigned long long(int)>& cpuOf) {
     std::vector<int> sorted = SortRows(
-        order_, sortKey_, [this](int known) { return model_.Entry(known); }, cpuOf, lstrcmpW);
+        order_, sortKey_, [this](int known) { return model_.Entry(known); }, cpuOf, CompareTexts);
     rank_.assign(static_cast<size_t>(model_.Count()), 0);
     for (size_t i = 0; i < sorted.size(); ++i) rank_[static_cast<size_t>(sorted[i])] = static_cast<int>(i);
     if (SendMessageW(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&rank_), reinterpret_cast<LPARAM>(CompareByRank)))
