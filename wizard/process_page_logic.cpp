@@ -10,6 +10,8 @@ void ProcessListModel::Add(const ProcessEntry& entry) {
     known_.Add(entry);
     samplers_.push_back(catalog_.MakeSampler(entry.record.id));
     shown_.push_back(true);
+    ids_.push_back(entry.record.id);
+    isHost_.push_back(IsVdmHostPath(entry.path));
 }
 
 // A virtual DOS machine comes after its 16-bit tasks, as in a full listing.
@@ -40,6 +42,8 @@ void ProcessListModel::Reset() {
     known_.Clear();
     samplers_.clear();
     shown_.clear();
+    ids_.clear();
+    isHost_.clear();
     positionOfId_.clear();
     refusals_.clear();
     std::vector<DWORD> ids;
@@ -66,10 +70,8 @@ ListChanges ProcessListModel::Refresh() {
         std::map<int, int>::const_iterator position = positionOfId_.find(processId);
         if (position != positionOfId_.end()) {
             // A known host: its tasks come and go while it runs.
-            if (shown_[static_cast<size_t>(position->second)]) {
-                ProcessEntry host = known_.Entry(position->second);
-                if (IsVdmHostPath(host.path)) AddWithTasks(host, present);
-            }
+            size_t known = static_cast<size_t>(position->second);
+            if (shown_[known] && isHost_[known]) AddWithTasks(known_.Entry(position->second), present);
             continue;
         }
         ProcessEntry entry;
@@ -78,7 +80,7 @@ ListChanges ProcessListModel::Refresh() {
     for (int i = before; i < known_.Count(); ++i) changes.added.push_back(i);
 
     for (int i = 0; i < before; ++i) {
-        int processId = known_.Entry(i).record.id;
+        int processId = ids_[static_cast<size_t>(i)];
         if (processId == 0 || !shown_[static_cast<size_t>(i)] || present.count(processId)) continue;
         shown_[static_cast<size_t>(i)] = false;
         changes.removed.push_back(i);

@@ -75,6 +75,8 @@ private:
     ProcessList known_;
     std::vector<std::unique_ptr<CpuSampler>> samplers_;
     std::vector<bool> shown_;
+    std::vector<int> ids_;      // by position, beside the entries
+    std::vector<bool> isHost_;  // by position: a virtual DOS machine
     std::map<int, int> positionOfId_;
     std::map<DWORD, int> refusals_;  // ids that could not be read, with their failed looks
 };
