@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -94,6 +95,12 @@ struct HookTraits {
     static bool IsValid(Handle h) { return h != nullptr; }
     static BOOL Close(Handle h) { return UnhookWindowsHookEx(h); }
 };
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static BOOL Close(Handle h) { return ImageList_Destroy(h); }
+};
 
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
@@ -104,6 +111,7 @@ using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueHook = UniqueResource<HookTraits>;
+using UniqueImageList = UniqueResource<ImageListTraits>;
 
 // Any GDI object (bitmap, brush, pen, font, region).
 template <typename T>

@@ -103,12 +103,24 @@ BOOL CALLBACK AddParentWindowOfProcess(HWND window, LPARAM context) {
     return TRUE;
 }
 
+// The windows of one thread with their texts. A thread that let one question time out
+// is not asked again: its other windows read as empty at once.
+struct ThreadTextWalk {
+    ThreadWindowTexts* texts;
+    bool silent;
+};
+
 BOOL CALLBACK AddWindowText(HWND window, LPARAM context) {
-    auto* texts = reinterpret_cast<ThreadWindowTexts*>(context);
+    auto* walk = reinterpret_cast<ThreadTextWalk*>(context);
     WideString text;
-    ReadWindowTextBounded(window, text);
-    texts->Add(text, reinterpret_cast<LONG_PTR>(window));
+    if (!walk->silent && !ReadWindowTextBounded(window, text)) walk->silent = true;
+    walk->texts->Add(text, reinterpret_cast<LONG_PTR>(window));
     return TRUE;
+}
+
+void AddThreadWindowTexts(DWORD threadId, ThreadWindowTexts& texts) {
+    ThreadTextWalk walk = {&texts, false};
+    EnumThreadWindows(threadId, AddWindowText, reinterpret_cast<LPARAM>(&walk));
 }
 
 // Calls visit for every thread of the process in snapshot order. False (after the box
@@ -130,8 +142,9 @@ bool ForEachThreadOf(DWORD processId, Visit visit) {
     return true;
 }
 
-// Builds the entry of one process, or returns false when it is not listed.
-bool ReadProcessEntry(DWORD processId, ProcessEntry& entry) {
+}  // namespace
+
+bool ReadListedProcess(DWORD processId, ProcessEntry& entry) {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process) return false;
     wchar_t path[MAX_PATH] = {};
@@ -156,21 +169,31 @@ bool ReadProcessEntry(DWORD processId, ProcessEntry& entry) {
     return true;
 }
 
-}  // namespace
-
-void EnumerateProcesses(ProcessList& list) {
-    std::vector<DWORD> ids;
+bool ListProcessIds(std::vector<DWORD>& ids) {
     bool listed = CollectProcessIds(
         [](DWORD* buffer, DWORD bytes, DWORD* returned) { return K32EnumProcesses(buffer, bytes, returned) != FALSE; },
         ids);
-    if (!listed) {
-        ReportLastError(FALSE, "EnumProcesses");
-        return;
-    }
+    if (!listed) ReportLastError(FALSE, "EnumProcesses");
+    return listed;
+}
+
+void ListVdmTaskEntries(const ProcessEntry& host, std::vector<ProcessEntry>& tasks) {
+    tasks.clear();
+#ifdef TLR_BUILD32
+    for (const VdmTaskReport& task : ListVdmTasks(static_cast<DWORD>(host.record.id)))
+        tasks.push_back(MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str())));
+#else
+    (void)host;
+#endif
+}
+
+void EnumerateProcesses(ProcessList& list) {
+    std::vector<DWORD> ids;
+    if (!ListProcessIds(ids)) return;
     list.Clear();
     for (DWORD processId : ids) {
         ProcessEntry entry;
-        if (!ReadProcessEntry(processId, entry)) continue;
+        if (!ReadListedProcess(processId, entry)) continue;
 #ifdef TLR_BUILD32
         if (IsVdmHostPath(entry.path)) {
             AddVdmHostWithTasks(list, entry, ListVdmTasks(processId));
@@ -287,13 +310,13 @@ void CollectThreadWindowTexts(int id, ThreadWindowTexts& texts) {
 #ifdef TLR_BUILD32
         DWORD threadId = static_cast<DWORD>(-id);
         texts.Add(ThreadLineText(threadId, true), 0);
-        EnumThreadWindows(threadId, AddWindowText, reinterpret_cast<LPARAM>(&texts));
+        AddThreadWindowTexts(threadId, texts);
 #endif
         return;
     }
     ForEachThreadOf(static_cast<DWORD>(id), [&texts](DWORD threadId) {
         texts.Add(ThreadLineText(threadId, false), 0);
-        EnumThreadWindows(threadId, AddWindowText, reinterpret_cast<LPARAM>(&texts));
+        AddThreadWindowTexts(threadId, texts);
     });
 }
 

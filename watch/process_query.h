@@ -17,6 +17,16 @@
 // system cannot list the processes the list stays as it was.
 void EnumerateProcesses(ProcessList& list);
 
+// The pieces of that listing, for a caller that keeps what it has seen. The ids of all
+// running processes; false (after the box for "EnumProcesses") when the system cannot
+// list them.
+bool ListProcessIds(std::vector<DWORD>& ids);
+// The entry of one process; false when it is not listed.
+bool ReadListedProcess(DWORD processId, ProcessEntry& entry);
+// The 16-bit tasks of a virtual DOS machine host, in the system's order (32-bit build;
+// the 64-bit build has none).
+void ListVdmTaskEntries(const ProcessEntry& host, std::vector<ProcessEntry>& tasks);
+
 // Creation time of the process (or task thread) as local time; empty when the process
 // cannot be opened ("0" for a task).
 WideString ProcessStartTimeText(int id);

@@ -34,41 +34,55 @@ ProcessWatchDisplay MakeProcessWatchDisplay(const WideString& path, int conditio
     return display;
 }
 
-WatchTickResult ProcessWatchRule::Tick(ProcessSource& source) {
-    WatchTickResult result;
-    if (source.HasEnded()) {
-        result.met = true;
-        return result;
-    }
+SecondSample ConditionSampler::Sample(ProcessSource& source, int stopAt) {
+    SecondSample sample;
+    sample.ended = source.HasEnded();
+    if (sample.ended) sample.met |= kMetEnded & stopAt;
+    if (sample.met) return sample;
 
-    result.cpuSampled = true;
-    result.cpuDelta = source.CpuDelta();
-    if (result.cpuDelta == 0) {
+    sample.cpuSampled = true;
+    sample.cpuDelta = source.CpuDelta();
+    if (sample.cpuDelta == 0) {
         if (zeroCpuCount_ < INT_MAX) ++zeroCpuCount_;
     } else {
         zeroCpuCount_ = 0;
     }
-    if ((bits_ & kConditionIdleCpu) && zeroCpuCount_ >= kIdleSamplesToFire) {
-        result.met = true;
-        return result;
-    }
+    sample.idle = zeroCpuCount_ >= kIdleSamplesToFire;
+    if (sample.idle) sample.met |= kMetIdle & stopAt;
+    if (sample.met) return sample;
 
-    int windows = source.CountParentWindows();
-    if ((bits_ & kConditionWindowCount) && windows != initialWindows_) {
-        result.met = true;
-        return result;
-    }
+    sample.windowsSampled = true;
+    sample.windowCount = source.CountParentWindows();
+    sample.windowsChanged = sample.windowCount != initialWindows_;
+    if (sample.windowsChanged) sample.met |= kMetWindows & stopAt;
+    if (sample.met) return sample;
 
-    if (hasTextWindow_) {
-        WideString text;
-        if (source.ReadWatchedText(text)) {
-            if (!initialTextKnown_) {
-                initialText_ = text;
-                initialTextKnown_ = true;
-            } else if (text != initialText_) {
-                result.met = true;
-            }
+    if (hasTextWindow_ && source.ReadWatchedText(sample.text)) {
+        sample.textSampled = true;
+        if (!initialTextKnown_) {
+            initialText_ = sample.text;
+            initialTextKnown_ = true;
+        } else if (sample.text != initialText_) {
+            sample.textChanged = true;
+            sample.met |= kMetText & stopAt;
         }
     }
+    return sample;
+}
+
+int WatcherStopConditions(int conditionBits, bool hasTextWindow) {
+    int stopAt = kMetEnded;
+    if (conditionBits & kConditionIdleCpu) stopAt |= kMetIdle;
+    if (conditionBits & kConditionWindowCount) stopAt |= kMetWindows;
+    if (hasTextWindow) stopAt |= kMetText;
+    return stopAt;
+}
+
+WatchTickResult ProcessWatchRule::Tick(ProcessSource& source) {
+    SecondSample sample = sampler_.Sample(source, stopAt_);
+    WatchTickResult result;
+    result.met = sample.met != 0;
+    result.cpuSampled = sample.cpuSampled;
+    result.cpuDelta = sample.cpuDelta;
     return result;
 }

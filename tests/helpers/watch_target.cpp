@@ -5,6 +5,8 @@
 //   WM_APP + 3  change the main window's title (" *" is appended)
 //   WM_APP + 4  stop answering messages (the thread sleeps until the process is ended)
 //   WM_APP + 5  exit with code 0
+//   WM_APP + 6  add a child button "Child button", a hidden top-level window "Hidden window"
+//               and a second thread without windows
 #include <windows.h>
 
 namespace {
@@ -14,14 +16,31 @@ const UINT kCloseSecond = WM_APP + 2;
 const UINT kChangeTitle = WM_APP + 3;
 const UINT kHang = WM_APP + 4;
 const UINT kExit = WM_APP + 5;
+const UINT kAddExtras = WM_APP + 6;
 
 const wchar_t kMainClass[] = L"TLRWATCHTARGET";
 const wchar_t kSecondClass[] = L"TLRWATCHTARGETSECOND";
 
 HWND second = nullptr;
+HWND hidden = nullptr;
+
+DWORD WINAPI QuietThread(LPVOID) {
+    Sleep(INFINITE);
+    return 0;
+}
+
+void AddExtras(HWND window) {
+    if (hidden) return;
+    HANDLE thread = CreateThread(nullptr, 0, QuietThread, nullptr, 0, nullptr);
+    if (thread) CloseHandle(thread);
+    hidden = CreateWindowExW(0, kSecondClass, L"Hidden window", WS_OVERLAPPEDWINDOW, 400, 300, 200, 100, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    CreateWindowExW(0, L"BUTTON", L"Child button", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 120, 30, window,
+                    nullptr, GetModuleHandleW(nullptr), nullptr);
+}
 
 LRESULT CALLBACK SecondProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) second = nullptr;
+    if (message == WM_DESTROY && window == second) second = nullptr;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -43,6 +62,9 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowTextW(window, title);
         return 0;
     }
+    case kAddExtras:
+        AddExtras(window);
+        return 0;
     case kHang:
         for (;;) Sleep(60000);
     case kExit:

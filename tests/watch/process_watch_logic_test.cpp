@@ -2,8 +2,7 @@
 // samples fed by the test.
 #include <gtest/gtest.h>
 
-#include <deque>
-
+#include "watch/fed_process_source.h"
 #include "watch/process_watch_logic.h"
 
 TEST(ProcessWatchDisplay, FileNameAndFolderOfThePath) {
@@ -48,44 +47,6 @@ TEST(ProcessWatchDisplay, ConditionsActionAndCapture) {
 }
 
 namespace {
-// Samples given by the test, one per tick; records which samples the rule asked for.
-class FedSource : public ProcessSource {
-public:
-    std::deque<bool> ended;
-    std::deque<unsigned long long> cpu;
-    std::deque<int> windows;
-    std::deque<std::pair<bool, WideString>> texts;
-    int endCalls = 0, cpuCalls = 0, windowCalls = 0, textCalls = 0;
-
-    bool HasEnded() override {
-        ++endCalls;
-        return Next(ended, false);
-    }
-    unsigned long long CpuDelta() override {
-        ++cpuCalls;
-        return Next(cpu, 0ull);
-    }
-    int CountParentWindows() override {
-        ++windowCalls;
-        return Next(windows, 1);
-    }
-    bool ReadWatchedText(WideString& text) override {
-        ++textCalls;
-        std::pair<bool, WideString> t = Next(texts, std::make_pair(true, WideString(L"title")));
-        text = t.second;
-        return t.first;
-    }
-
-private:
-    template <typename T>
-    static T Next(std::deque<T>& queue, T fallback) {
-        if (queue.empty()) return fallback;
-        T value = queue.front();
-        if (queue.size() > 1) queue.pop_front();
-        return value;
-    }
-};
-
 // Ticks until the rule is met; returns the tick number (1-based) or 0 after limit ticks.
 int TicksUntilMet(ProcessWatchRule& rule, ProcessSource& source, int limit) {
     for (int tick = 1; tick <= limit; ++tick) {
