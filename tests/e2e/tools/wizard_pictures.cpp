@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "driver/views_driver.h"
 #include "driver/wizard_driver.h"
 
 using namespace e2e;
@@ -110,7 +111,11 @@ int wmain(int argc, wchar_t** argv) {
         PictureParameterDialog(tlr, wizard, 1703, L"音声・動画ファイルの設定", 9405, out, L"dialog-9400");
     }
 
-    // The process road.
+    // The process road, on a program of the tests' own that has a few windows.
+    Program target;
+    target.Start(HelperPath(L"watch_target"), L"監視される処理", folder.Path());
+    HWND targetWindow = target.WaitForWindowTitled(L"監視される処理", kWait);
+    if (targetWindow) PostMessageW(targetWindow, WM_APP + 6, 0, 0);
     wizard.Press(kSheetBack);
     wizard.WaitForPage(120, kWait);
     wizard.Press(kSheetBack);
@@ -118,10 +123,46 @@ int wmain(int argc, wchar_t** argv) {
         Click(wizard.Control(1110));
         WaitUntil([&] { return IsChecked(wizard.Control(1110)); }, kWait);
         wizard.Press(kSheetNext);
-        if (wizard.WaitForPage(130, kWait)) failures += !Picture(wizard.Sheet(), out, L"wizard-130");
+    }
+    if (wizard.WaitForPage(130, kWait)) {
+        HWND list = wizard.Control(1301);
+        int row = -1;
+        WaitUntil([&] { return (row = FindListRow(list, 0, L"watch_target.exe")) >= 0; }, kWait);
+        if (row >= 0) ClickListRow(list, row);
+        WaitUntil([&] { return wizard.IsButtonEnabled(kSheetNext); }, kWait);
+        failures += !Picture(wizard.Sheet(), out, L"wizard-130");
+        wizard.Press(kSheetNext);
+    }
+    if (wizard.WaitForPage(140, kWait)) {
+        Click(wizard.Control(1403));
+        failures += !Picture(wizard.Sheet(), out, L"wizard-140");
+        Click(wizard.Control(1406));
+        HWND tree = WaitForDialog(tlr, L"Tollerup の設定", kWait);
+        if (tree) {
+            HWND view = GetDlgItem(tree, 1501);
+            std::vector<TreeNode> nodes = ReadTree(view);
+            if (!nodes.empty() && !nodes[0].children.empty()) SelectTreeItem(view, nodes[0].children[0].item);
+            failures += !Picture(tree, out, L"dialog-150");
+            PressButton(tree, 1502);
+            WaitForEnabled(wizard.Sheet(), true, kWait);
+        }
+        Click(wizard.Control(1407));
+        HWND test = WaitForDialog(tlr, L"条件のテスト", kWait);
+        if (test) {
+            if (targetWindow) PostMessageW(targetWindow, WM_APP + 1, 0, 0);
+            WaitUntil(
+                [&] {
+                    return WindowTextTimeout(GetDlgItem(test, 1603)).find(L"条件成立") != std::wstring::npos &&
+                           WindowTextTimeout(GetDlgItem(test, 1603)).find(L"不成立") == std::wstring::npos;
+                },
+                kWait);
+            failures += !Picture(test, out, L"dialog-160");
+            PressButton(test, 1606);
+        }
     }
     wizard.Press(kSheetCancel);
     DWORD code = 0;
     if (!tlr.WaitExit(kWait, &code)) tlr.Kill();
+    target.Kill();
     return failures == 0 ? 0 : 1;
 }
