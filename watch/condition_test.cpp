@@ -14,18 +14,6 @@ ConditionTest* currentTest = nullptr;
 const UINT_PTR kTickTimer = 0;
 const UINT kTickMs = 1000;
 
-WideString ReadInitialText(HWND window, bool* known) {
-    WideString text;
-    *known = window ? ReadWindowTextBounded(window, text) : true;
-    return text;
-}
-
-TopWindowList CollectWindows(const ProcessProbe& probe) {
-    TopWindowList list;
-    probe.CollectTopWindows(list);
-    return list;
-}
-
 INT_PTR CALLBACK ConditionTestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     ConditionTest* test = currentTest;
     switch (message) {
@@ -59,8 +47,8 @@ ConditionTest::ConditionTest(HWND owner, const WideString& path, int processId, 
       processId_(processId),
       textWindow_(textWindow),
       probe_(processId),
-      initialWindows_(CollectWindows(probe_)),
-      initialText_(ReadInitialText(textWindow, &initialTextKnown_)),
+      initialWindows_(CollectTopWindowsOf(probe_)),
+      initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       sampler_(textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
       board_(initialWindows_.Count()),
       source_(probe_, textWindow) {

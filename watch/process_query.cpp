@@ -334,3 +334,15 @@ bool ReadWindowTextBounded(HWND window, WideString& text, UINT timeoutMs) {
     text = WideString(buffer);
     return true;
 }
+
+TopWindowList CollectTopWindowsOf(const ProcessProbe& probe) {
+    TopWindowList list;
+    probe.CollectTopWindows(list);
+    return list;
+}
+
+WideString ReadInitialWindowText(HWND window, bool* known) {
+    WideString text;
+    *known = window ? ReadWindowTextBounded(window, text) : true;
+    return text;
+}

@@ -102,3 +102,8 @@ struct VdmTaskReport {
 };
 // Adds the tasks' entries (converted with CP_ACP) and then the host's own entry.
 void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std::vector<VdmTaskReport>& tasks);
+
+// What a watch starts from: the process's parent windows, and the text of the watched
+// window (empty for none; known is false when the window did not answer in time).
+TopWindowList CollectTopWindowsOf(const ProcessProbe& probe);
+WideString ReadInitialWindowText(HWND window, bool* known);

@@ -14,20 +14,6 @@ ProcessWatcher* currentWatcher = nullptr;
 const UINT_PTR kTickTimer = 0;
 const UINT kTickMs = 1000;
 
-// The initial text of the watched window; empty when there is none. known is false when
-// the window did not answer.
-WideString ReadInitialText(HWND window, bool* known) {
-    WideString text;
-    *known = window ? ReadWindowTextBounded(window, text) : true;
-    return text;
-}
-
-TopWindowList CollectWindows(const ProcessProbe& probe) {
-    TopWindowList list;
-    probe.CollectTopWindows(list);
-    return list;
-}
-
 void EndWatchDialog(HWND dialog, INT_PTR result) {
     ReportLastError(EndDialog(dialog, result), "EndDialog");
 }
@@ -81,8 +67,8 @@ ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int condit
       actionText_(actionText),
       captureFirst_(captureFirst),
       probe_(processId),
-      initialWindows_(CollectWindows(probe_)),
-      initialText_(ReadInitialText(textWindow, &initialTextKnown_)),
+      initialWindows_(CollectTopWindowsOf(probe_)),
+      initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
       source_(probe_, textWindow) {
     currentWatcher = this;
