@@ -49,3 +49,16 @@ WideString FileInFolder(const WideString& folder, const wchar_t* fileName) {
 bool ShouldRelaunchElevated(bool asAdmin, int elevation) {
     return asAdmin && elevation == kElevationLimited;
 }
+
+RelaunchDecision DecideRelaunch(bool asAdmin, int elevation, const WideString& sectionName) {
+    RelaunchDecision decision;
+    decision.relaunch = ShouldRelaunchElevated(asAdmin, elevation);
+    if (decision.relaunch) decision.arguments = WideString(L"#") + sectionName;
+    return decision;
+}
+
+const wchar_t kStartTheOtherProgramText[] = L"TLR64.exe を起動してください";
+
+bool RefusesToRun(bool thirtyTwoBitBuild, bool underWow64) {
+    return thirtyTwoBitBuild && underWow64;
+}

@@ -26,3 +26,18 @@ WideString FileInFolder(const WideString& folder, const wchar_t* fileName);
 // Whether a setting that asks to run as administrator ("AsAdmin") is started again
 // elevated: only when this process could be elevated (ElevationState 2).
 bool ShouldRelaunchElevated(bool asAdmin, int elevation);
+
+// What start-up does with a setting about to be watched: start the program again
+// elevated with the argument text ("#" and the section name; the elevated instance then
+// runs the setting), or run it in this process (arguments empty).
+struct RelaunchDecision {
+    bool relaunch = false;
+    WideString arguments;
+};
+RelaunchDecision DecideRelaunch(bool asAdmin, int elevation, const WideString& sectionName);
+
+// Whether this build refuses to run where it finds itself: the 32-bit build under WOW64
+// (on 64-bit Windows, where the 64-bit program is to be used).
+bool RefusesToRun(bool thirtyTwoBitBuild, bool underWow64);
+// The box of that refusal.
+extern const wchar_t kStartTheOtherProgramText[];
