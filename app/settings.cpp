@@ -114,8 +114,12 @@ const int kHandleBits = static_cast<int>(sizeof(HWND) * 8);
 }  // namespace
 
 WideString HandleValueToText(unsigned long long value, int handleBits) {
+    // The handle's value sign-extended to 64 bits, as 64-bit Windows widens a handle of
+    // 32 bits: both builds write the same text for the same window.
+    value = LowBits(value, handleBits);
+    if (handleBits < 64 && (value >> (handleBits - 1)) != 0) value |= ~0ULL << handleBits;
     wchar_t text[24];
-    swprintf(text, 24, L"%llx", LowBits(value, handleBits));
+    swprintf(text, 24, L"%llx", value);
     return WideString(text);
 }
 

@@ -145,6 +145,12 @@ TEST(HandleText, EachBuildKeepsTheBitsOfItsHandles) {
     EXPECT_EQ(TextToHandleValue(L"123456789abc", 64), 0x123456789abcULL);
     EXPECT_EQ(TextToHandleValue(L"123456789abc", 32), 0x56789abcULL);
     EXPECT_EQ(HandleValueToText(0x123456789abcULL, 32), WideString(L"56789abc"));
+    // A handle of 32 bits with the top bit set is written as 64-bit Windows widens it,
+    // and each build reads the text back into its own handle.
+    EXPECT_EQ(HandleValueToText(0x80001234ULL, 32), WideString(L"ffffffff80001234"));
+    EXPECT_EQ(TextToHandleValue(L"ffffffff80001234", 32), 0x80001234ULL);
+    EXPECT_EQ(TextToHandleValue(L"ffffffff80001234", 64), 0xffffffff80001234ULL);
+    EXPECT_EQ(HandleValueToText(0xffffffff80001234ULL, 64), WideString(L"ffffffff80001234"));
     EXPECT_EQ(TextToHandleValue(L"ffffffff", 32), 0xffffffffULL);
     EXPECT_EQ(TextToHandleValue(L"FFFFFFFFFFFFFFFF", 64), 0xffffffffffffffffULL);
     for (int bits : {32, 64}) {
