@@ -20,9 +20,13 @@ bool PlayOnDevice(const MediaText& request, PlaybackDevice& device, VolumeEffect
     return true;
 }
 
-bool PlayMedia(const WideString& text) {
+bool PlayMedia(const WideString& text, VolumeEffects& volume) {
     MediaText request = ParseMediaText(text);
     MciPlayer player(Unquote(request.file), AppInstance());
+    return PlayOnDevice(request, player, volume);
+}
+
+bool PlayMedia(const WideString& text) {
     std::unique_ptr<VolumeEffects> volume = CreateCoreAudioEffects();
-    return PlayOnDevice(request, player, *volume);
+    return PlayMedia(text, *volume);
 }

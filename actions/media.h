@@ -9,6 +9,8 @@
 
 // Plays the file of the media text. Returns true (the caller ignores the result).
 bool PlayMedia(const WideString& text);
+// The same with the given volume steps instead of the system's Core Audio.
+bool PlayMedia(const WideString& text, VolumeEffects& volume);
 
 // The playback on a given device and volume: the volume controller around the play,
 // the chosen percentage during it and the level read before it set back after it.

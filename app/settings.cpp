@@ -106,18 +106,24 @@ void SettingSection::DeleteSection(const WideString& name) {
     section_ = WideString();
 }
 
-WideString WindowHandleToText(HWND window) {
-    uintptr_t value = reinterpret_cast<uintptr_t>(window);
-#ifdef TLR_BUILD32
-    value &= 0xFFFFFFFFu;
-#endif
+namespace {
+unsigned long long LowBits(unsigned long long value, int handleBits) {
+    return handleBits >= 64 ? value : value & ((1ULL << handleBits) - 1);
+}
+const int kHandleBits = static_cast<int>(sizeof(HWND) * 8);
+}  // namespace
+
+WideString HandleValueToText(unsigned long long value, int handleBits) {
+    // The handle's value sign-extended to 64 bits, as 64-bit Windows widens a handle of
+    // 32 bits: both builds write the same text for the same window.
+    value = LowBits(value, handleBits);
+    if (handleBits < 64 && (value >> (handleBits - 1)) != 0) value |= ~0ULL << handleBits;
     wchar_t text[24];
-    swprintf(text, 24, L"%llx", static_cast<unsigned long long>(value));
+    swprintf(text, 24, L"%llx", value);
     return WideString(text);
 }
 
-HWND TextToWindowHandle(const WideString& text) {
-    if (text.IsEmpty()) return nullptr;
+unsigned long long TextToHandleValue(const WideString& text, int handleBits) {
     unsigned long long value = 0;
     for (int i = 0; i < text.Length(); ++i) {
         wchar_t ch = text.At(i);
@@ -129,11 +135,16 @@ HWND TextToWindowHandle(const WideString& text) {
         else if (ch >= L'A' && ch <= L'F')
             digit = static_cast<unsigned>(ch - L'A' + 10);
         else
-            return nullptr;
+            return 0;
         value = (value << 4) | digit;
     }
-#ifdef TLR_BUILD32
-    value &= 0xFFFFFFFFu;
-#endif
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+    return LowBits(value, handleBits);
+}
+
+WideString WindowHandleToText(HWND window) {
+    return HandleValueToText(reinterpret_cast<uintptr_t>(window), kHandleBits);
+}
+
+HWND TextToWindowHandle(const WideString& text) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(TextToHandleValue(text, kHandleBits)));
 }

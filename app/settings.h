@@ -49,8 +49,12 @@ void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines);
 // Names of a double-zero-terminated block.
 void ParseNameBlock(const wchar_t* block, size_t size, StringList& names);
 
-// Window handles are kept as lowercase hexadecimal text without prefix ("0" for none).
-// Text that is not entirely hexadecimal reads as no handle. The 32-bit build keeps the
-// low 32 bits.
+// Window handles are kept as lowercase hexadecimal text without prefix ("0" for none),
+// their value sign-extended to 64 bits. Text that is not entirely hexadecimal reads as no
+// handle. A build keeps the low bits that its handles hold: 32 in the 32-bit build, 64 in
+// the 64-bit one.
 WideString WindowHandleToText(HWND window);
 HWND TextToWindowHandle(const WideString& text);
+// The same for a handle value of the given width in bits (32 or 64), for either build.
+WideString HandleValueToText(unsigned long long value, int handleBits);
+unsigned long long TextToHandleValue(const WideString& text, int handleBits);

@@ -17,6 +17,12 @@
 
 namespace {
 
+#ifdef TLR_BUILD32
+const bool kThirtyTwoBitBuild = true;
+#else
+const bool kThirtyTwoBitBuild = false;
+#endif
+
 // Owns the single-instance mutex from its creation to the end of start-up.
 class SingleInstance {
 public:
@@ -105,8 +111,9 @@ int RunSettingRoad(StartupState& state, SettingSection& section, const WideStrin
         ShowErrorBox(L"セクションがありません");
         return 1;
     }
-    if (ShouldRelaunchElevated(section.ReadBool(L"AsAdmin", false), state.elevation)) {
-        RelaunchElevated(state, state.argumentText, instance);
+    RelaunchDecision relaunch = DecideRelaunch(section.ReadBool(L"AsAdmin", false), state.elevation, name);
+    if (relaunch.relaunch) {
+        RelaunchElevated(state, relaunch.arguments, instance);
         return 0;
     }
     switch (RunWatch(section)) {
@@ -139,8 +146,9 @@ int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& l
     OleScope ole;
     int exitCode = RunWizard(context);
     if (!startRequested) return exitCode;
-    if (ShouldRelaunchElevated(section.ReadBool(L"AsAdmin", false), state.elevation)) {
-        RelaunchElevated(state, RunSettingArgument(section.Section()), instance);
+    RelaunchDecision relaunch = DecideRelaunch(section.ReadBool(L"AsAdmin", false), state.elevation, section.Section());
+    if (relaunch.relaunch) {
+        RelaunchElevated(state, relaunch.arguments, instance);
         return exitCode;
     }
     switch (RunWatch(section)) {
@@ -165,12 +173,10 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
 
     BOOL wow64 = FALSE;
     CheckOsLevel(&wow64, &state.elevation);
-#ifdef TLR_BUILD32
-    if (wow64) {
-        ShowErrorBox(L"TLR64.exe を起動してください");
+    if (RefusesToRun(kThirtyTwoBitBuild, wow64 != FALSE)) {
+        ShowErrorBox(kStartTheOtherProgramText);
         return 1;
     }
-#endif
     OleInitialize(nullptr);
 
     CommandLineParts parts = SplitCommandLineText(GetCommandLineW());

@@ -57,3 +57,16 @@ WideString RunSettingArgument(const WideString& sectionName) {
 WideString PerformActionArgument(const WideString& sectionName) {
     return WideString(L"*") + sectionName;
 }
+
+RelaunchDecision DecideRelaunch(bool asAdmin, int elevation, const WideString& sectionName) {
+    RelaunchDecision decision;
+    decision.relaunch = ShouldRelaunchElevated(asAdmin, elevation);
+    if (decision.relaunch) decision.arguments = RunSettingArgument(sectionName);
+    return decision;
+}
+
+const wchar_t kStartTheOtherProgramText[] = L"TLR64.exe を起動してください";
+
+bool RefusesToRun(bool thirtyTwoBitBuild, bool underWow64) {
+    return thirtyTwoBitBuild && underWow64;
+}

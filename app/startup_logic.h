@@ -32,3 +32,18 @@ bool ShouldRelaunchElevated(bool asAdmin, int elevation);
 // at once (the elevated test run). The name is passed as it is, blanks and all.
 WideString RunSettingArgument(const WideString& sectionName);
 WideString PerformActionArgument(const WideString& sectionName);
+
+// What start-up does with a setting about to be watched: start the program again
+// elevated with the argument text ("#" and the section name; the elevated instance then
+// runs the setting), or run it in this process (arguments empty).
+struct RelaunchDecision {
+    bool relaunch = false;
+    WideString arguments;
+};
+RelaunchDecision DecideRelaunch(bool asAdmin, int elevation, const WideString& sectionName);
+
+// Whether this build refuses to run where it finds itself: the 32-bit build under WOW64
+// (on 64-bit Windows, where the 64-bit program is to be used).
+bool RefusesToRun(bool thirtyTwoBitBuild, bool underWow64);
+// The box of that refusal.
+extern const wchar_t kStartTheOtherProgramText[];

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the 64-bit program with its benchmarks and runs every benchmark under Wine on a
-# virtual display. Each benchmark prints its own figures. Arguments: names of benchmarks
-# to run (default: all bench/*.cpp).
+# virtual display. Each benchmark prints its figures beside its goals and exits non-zero
+# when one misses; the end of the output names those benchmarks. Arguments: names of
+# benchmarks to run (default: all bench/*.cpp).
 set -u
 source "$(dirname "$0")/lib.sh"
 
@@ -22,10 +23,16 @@ if [ ${#names[@]} -eq 0 ]; then
   for src in "$TLR_ROOT"/bench/*.cpp; do names+=("$(basename "$src" .cpp)"); done
 fi
 status=0
+missed=()
 for name in "${names[@]}"; do
   exe=$TLR_BUILD_ROOT/x64/bin/$name.exe
   [ -f "$exe" ] || { log "no benchmark $name"; status=1; continue; }
   log "benchmark $name"
-  (cd "$TLR_BUILD_ROOT/x64/bin" && $TLR_WINE "$exe") || status=1
+  (cd "$TLR_BUILD_ROOT/x64/bin" && $TLR_WINE "$exe") || { status=1; missed+=("$name"); }
 done
+if ((${#missed[@]})); then
+  log "GOALS MISSED by: ${missed[*]}"
+else
+  log "every benchmark met its goals"
+fi
 exit $status

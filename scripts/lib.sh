@@ -12,12 +12,21 @@ TLR_PREFIX_SESSION=$TLR_WINE_ROOT/pfx-session
 TLR_PREFIX_VERSION=2  # bump when the prefix preparation changes
 
 export WINEDEBUG=${WINEDEBUG:--all}
-# Debian's "wine" starts the 32-bit loader first. Where the kernel cannot run 32-bit
-# code (ia32 emulation off), 64-bit programs need the 64-bit loader directly, and 32-bit
-# programs cannot run at all; tlr_detect_wine tells which case this machine is.
-TLR_WINE=wine
-TLR_CAN_RUN_32=0
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Wine as Debian installs it. Its "wine" starts the 32-bit loader first; where the kernel
+# cannot run 32-bit code (ia32 emulation off) 64-bit programs need the 64-bit loader
+# directly and 32-bit programs cannot run at all. tlr_detect_wine tells which kind of
+# machine this is and tlr_choose_wine sets what follows from the kind.
+TLR_WINE_WRAPPER=/usr/bin/wine
+TLR_WINE32_LOADER=/usr/lib/wine/wine
+TLR_WINE64_LOADER=/usr/lib/wine/wine64
+TLR_WINE=           # absolute path: CMake keeps a bare name as a path in the build folder
+TLR_CAN_RUN_32=0
+TLR_MACHINE=        # runs32 or no32
+
+# Set by scripts/test.sh --dry-run: the steps that have effects are printed, not run.
+TLR_DRY_RUN=${TLR_DRY_RUN:-}
 
 log() { printf '[tollerup] %s\n' "$*" >&2; }
 
@@ -49,22 +58,53 @@ tlr_install_packages() {
   fi
 }
 
+# Runs a step with effects (installing, preparing, building, starting, testing), or in a
+# dry run prints it, one line each, as "would run:" and the words of the command.
+tlr_run() {
+  if [ -n "$TLR_DRY_RUN" ]; then
+    printf 'would run:'; printf ' %q' "$@"; printf '\n'
+    return 0
+  fi
+  "$@"
+}
+
+# The kind of this machine: runs32 when the kernel runs the 32-bit loader, else no32.
+tlr_machine_kind() {
+  if [ -x "$TLR_WINE32_LOADER" ] && "$TLR_WINE32_LOADER" --version >/dev/null 2>&1; then
+    echo runs32
+  else
+    echo no32
+  fi
+}
+
+# Sets TLR_WINE, TLR_CAN_RUN_32 and the loader for a machine kind: $1 runs32 or no32.
+tlr_choose_wine() {
+  TLR_MACHINE=$1
+  case $1 in
+    runs32)
+      TLR_WINE=$TLR_WINE_WRAPPER
+      TLR_CAN_RUN_32=1
+      unset WINELOADER
+      log "this machine runs 32-bit programs: Wine is $TLR_WINE"
+      ;;
+    no32)
+      TLR_WINE=$TLR_WINE64_LOADER
+      TLR_CAN_RUN_32=0
+      export WINELOADER=$TLR_WINE64_LOADER
+      log "this machine cannot run 32-bit programs (the kernel's 32-bit emulation is off): Wine is $TLR_WINE"
+      log "TLR32.exe and its tests are built, but they can only run on another machine"
+      ;;
+    *)
+      log "unknown kind of machine: $1 (runs32 or no32)"
+      return 1
+      ;;
+  esac
+}
+
+# $1, when given, pretends a kind of machine (for a dry run); else the machine is asked.
 tlr_detect_wine() {
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    # An absolute path: CMake keeps a bare name as a path relative to the build folder.
-    TLR_WINE=$(command -v wine)
-    TLR_CAN_RUN_32=1
-  elif [ -x /usr/lib/wine/wine64 ]; then
-    TLR_WINE=/usr/lib/wine/wine64
-    export WINELOADER=/usr/lib/wine/wine64
-    TLR_CAN_RUN_32=0
-    log "this machine cannot run 32-bit programs (the kernel's 32-bit emulation is off):"
-    log "TLR32.exe and its tests are built, but they can only run on another machine"
-  else
-    TLR_WINE=$(command -v wine)
-    TLR_CAN_RUN_32=0
-  fi
+  tlr_choose_wine "${1:-$(tlr_machine_kind)}"
 }
 
 # Creates a prefix once: $1 folder, $2 win64 or win32.
@@ -94,19 +134,33 @@ tlr_make_prefix() {
 }
 
 tlr_prepare_prefixes() {
-  tlr_make_prefix "$TLR_PREFIX64" win64
-  tlr_make_prefix "$TLR_PREFIX_SESSION" win64
-  if [ "$TLR_CAN_RUN_32" = 1 ]; then tlr_make_prefix "$TLR_PREFIX32" win32; fi
+  tlr_run tlr_make_prefix "$TLR_PREFIX64" win64
+  tlr_run tlr_make_prefix "$TLR_PREFIX_SESSION" win64
+  if [ "$TLR_CAN_RUN_32" = 1 ]; then tlr_run tlr_make_prefix "$TLR_PREFIX32" win32; fi
 }
 
 TLR_STARTED_XVFB=
+# A display of our own: Xvfb chooses a free number itself and reports it, so that runs
+# started at the same moment never share a display (one run ending its display would end
+# the programs of the other).
 tlr_start_display() {
-  local n=${TLR_DISPLAY_NUMBER:-90}
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb :$n -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  local report
+  report=$(mktemp /tmp/tollerup-display.XXXXXX)
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$report" >/dev/null 2>&1 &
   TLR_STARTED_XVFB=$!
   local i
-  for i in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  for i in $(seq 100); do
+    [ -s "$report" ] && break
+    kill -0 "$TLR_STARTED_XVFB" 2>/dev/null || break
+    sleep 0.1
+  done
+  local n
+  n=$(head -n 1 "$report")
+  rm -f "$report"
+  if [ -z "$n" ]; then
+    log "the virtual display did not start"
+    return 1
+  fi
   export DISPLAY=:$n
   log "virtual display $DISPLAY"
 }
@@ -154,7 +208,26 @@ tlr_build() {
   local dir=$TLR_BUILD_ROOT/$arch
   # Only the 64-bit build runs the session-ending test, in its own prefix.
   [ "$arch" = x64 ] && set -- "$@" -DTLR_SESSION_ENV="WINEPREFIX=$TLR_PREFIX_SESSION"
-  cmake -S "$TLR_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$TLR_ROOT/cmake/toolchain-$triple.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DTLR_WINE="$TLR_WINE" "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" -j"$(nproc)" 2>&1 | grep -E 'error|warning:|Error' ; return "${PIPESTATUS[0]}"
+  tlr_run tlr_configure "$dir" -S "$TLR_ROOT" -B "$dir" \
+    -DCMAKE_TOOLCHAIN_FILE="$TLR_ROOT/cmake/toolchain-$triple.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DTLR_WINE="$TLR_WINE" "$@" || return 1
+  tlr_run tlr_compile "$dir"
+}
+
+# cmake with the given arguments, its output kept in <build folder>.configure.log: $1 the
+# build folder.
+tlr_configure() {
+  local dir=$1; shift
+  cmake "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+}
+
+tlr_compile() {
+  cmake --build "$1" -j"$(nproc)" 2>&1 | grep -E 'error|warning:|Error' ; return "${PIPESTATUS[0]}"
+}
+
+# Runs CTest in one build folder with the tests in one prefix: $1 build folder, $2 prefix,
+# then CTest arguments.
+tlr_ctest() {
+  local dir=$1 prefix=$2; shift 2
+  (cd "$dir" && WINEPREFIX=$prefix ctest --output-on-failure -j2 "$@")
 }

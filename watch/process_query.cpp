@@ -18,20 +18,28 @@ void CloseReported(UniqueHandle& handle, const char* name) {
     ReportLastError(handle.Reset(), name);
 }
 
+#ifdef TLR_BUILD32
+const bool kThirtyTwoBitBuild = true;
+#else
+const bool kThirtyTwoBitBuild = false;
+#endif
+
 // In the 32-bit build an identifier of 0 or below names the thread of a 16-bit task; the
 // 64-bit build has no tasks, so there such an identifier names nothing.
 bool IsTaskId(int id) {
-    return id <= 0;
+    return ProbeTargetOf(id, kThirtyTwoBitBuild) != ProbeTarget::Process;
 }
 
 UniqueHandle OpenProbeHandle(int id, DWORD processAccess, DWORD threadAccess) {
-    if (!IsTaskId(id)) return UniqueHandle(OpenProcess(processAccess, FALSE, static_cast<DWORD>(id)));
-#ifdef TLR_BUILD32
-    return UniqueHandle(OpenThread(threadAccess, FALSE, static_cast<DWORD>(-id)));
-#else
-    (void)threadAccess;
+    switch (ProbeTargetOf(id, kThirtyTwoBitBuild)) {
+    case ProbeTarget::Process:
+        return UniqueHandle(OpenProcess(processAccess, FALSE, static_cast<DWORD>(id)));
+    case ProbeTarget::TaskThread:
+        return UniqueHandle(OpenThread(threadAccess, FALSE, static_cast<DWORD>(-id)));
+    case ProbeTarget::Nothing:
+        break;
+    }
     return UniqueHandle();
-#endif
 }
 
 int ReadBitness(HANDLE process) {
@@ -57,7 +65,6 @@ int ReadElevation(HANDLE process) {
     return read ? ElevationFromTokenType(static_cast<int>(type)) : 0;
 }
 
-#ifdef TLR_BUILD32
 // The system's task enumeration of a virtual DOS machine, loaded from System32 when it is
 // there; without it the host is listed alone.
 typedef BOOL(WINAPI* TaskEnumProc)(DWORD threadId, WORD module16, WORD task16, PSTR moduleName, PSTR fileName,
@@ -78,7 +85,6 @@ std::vector<VdmTaskReport> ListVdmTasks(DWORD processId) {
     if (enumerate) enumerate(processId, CollectTask, reinterpret_cast<LPARAM>(&tasks));
     return tasks;
 }
-#endif
 
 BOOL CALLBACK AddParentWindow(HWND window, LPARAM context) {
     auto* list = reinterpret_cast<TopWindowList*>(context);
@@ -179,12 +185,9 @@ bool ListProcessIds(std::vector<DWORD>& ids) {
 
 void ListVdmTaskEntries(const ProcessEntry& host, std::vector<ProcessEntry>& tasks) {
     tasks.clear();
-#ifdef TLR_BUILD32
+    if (!ListsTasksOf(kThirtyTwoBitBuild, host.path)) return;
     for (const VdmTaskReport& task : ListVdmTasks(static_cast<DWORD>(host.record.id)))
         tasks.push_back(MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str())));
-#else
-    (void)host;
-#endif
 }
 
 void EnumerateProcesses(ProcessList& list) {
@@ -194,12 +197,10 @@ void EnumerateProcesses(ProcessList& list) {
     for (DWORD processId : ids) {
         ProcessEntry entry;
         if (!ReadListedProcess(processId, entry)) continue;
-#ifdef TLR_BUILD32
-        if (IsVdmHostPath(entry.path)) {
+        if (ListsTasksOf(kThirtyTwoBitBuild, entry.path)) {
             AddVdmHostWithTasks(list, entry, ListVdmTasks(processId));
             continue;
         }
-#endif
         list.Add(entry);
     }
 }
@@ -291,9 +292,8 @@ bool ProcessProbe::HasEnded() const {
 void ProcessProbe::CollectTopWindows(TopWindowList& list) const {
     list.Clear();
     if (IsTaskId(id_)) {
-#ifdef TLR_BUILD32
-        EnumThreadWindows(static_cast<DWORD>(-id_), AddParentWindow, reinterpret_cast<LPARAM>(&list));
-#endif
+        if (ProbeTargetOf(id_, kThirtyTwoBitBuild) == ProbeTarget::TaskThread)
+            EnumThreadWindows(static_cast<DWORD>(-id_), AddParentWindow, reinterpret_cast<LPARAM>(&list));
         return;
     }
     // The top-level windows of all threads of the process. One walk over the top-level
@@ -307,11 +307,11 @@ void ProcessProbe::CollectTopWindows(TopWindowList& list) const {
 void CollectThreadWindowTexts(int id, ThreadWindowTexts& texts) {
     texts.Clear();
     if (IsTaskId(id)) {
-#ifdef TLR_BUILD32
-        DWORD threadId = static_cast<DWORD>(-id);
-        texts.Add(ThreadLineText(threadId, true), 0);
-        AddThreadWindowTexts(threadId, texts);
-#endif
+        if (ProbeTargetOf(id, kThirtyTwoBitBuild) == ProbeTarget::TaskThread) {
+            DWORD threadId = static_cast<DWORD>(-id);
+            texts.Add(ThreadLineText(threadId, true), 0);
+            AddThreadWindowTexts(threadId, texts);
+        }
         return;
     }
     ForEachThreadOf(static_cast<DWORD>(id), [&texts](DWORD threadId) {

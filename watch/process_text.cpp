@@ -97,6 +97,15 @@ WideString ThreadLineText(unsigned long threadId, bool task) {
     return text + WideString::FromInt(static_cast<long long>(threadId));
 }
 
+bool ListsTasksOf(bool thirtyTwoBitBuild, const WideString& path) {
+    return thirtyTwoBitBuild && IsVdmHostPath(path);
+}
+
+ProbeTarget ProbeTargetOf(int id, bool thirtyTwoBitBuild) {
+    if (id > 0) return ProbeTarget::Process;
+    return thirtyTwoBitBuild ? ProbeTarget::TaskThread : ProbeTarget::Nothing;
+}
+
 ProcessEntry MakeTaskEntry(const ProcessEntry& host, unsigned long threadId, const WideString& fileName) {
     ProcessEntry task;
     task.record.id = -static_cast<int>(threadId);

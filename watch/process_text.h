@@ -56,6 +56,14 @@ const DWORD kInitialIdBufferBytes = 1024;
 bool IsListedProcessPath(const WideString& path);
 // True when the path names the virtual DOS machine host (ends in "\NTVDM.EXE", any case).
 bool IsVdmHostPath(const WideString& path);
+// Whether the listing asks a process for its 16-bit tasks: only the 32-bit build does, and
+// only of the virtual DOS machine host.
+bool ListsTasksOf(bool thirtyTwoBitBuild, const WideString& path);
+
+// What a process identifier names in a build: a process (above 0), or the thread of a
+// 16-bit task (0 or below, 32-bit build); in the 64-bit build 0 or below names nothing.
+enum class ProbeTarget { Process, TaskThread, Nothing };
+ProbeTarget ProbeTargetOf(int id, bool thirtyTwoBitBuild);
 
 // "16bit", "32bit" or "64bit" by bitness (nothing when unknown), then " 昇格" when elevated.
 WideString ProcessAttributeText(const ProcessEntry& entry);

@@ -235,3 +235,27 @@ TEST(MediaVolume, AFailedCreationStepSkipsEveryLaterStep) {
         EXPECT_EQ(device.started, 1) << "playback goes on without the volume";
     }
 }
+
+// The media action from its text: the chosen volume goes through the volume steps in
+// order (the program's own volume full, the master volume read and set to the chosen
+// percentage, then put back), also when the file cannot be played.
+TEST(MediaVolume, TheActionsTextSetsTheChosenVolumeAndPutsItBack) {
+    BoxRecorder boxes;
+    RecordedVolume volume;
+    volume.level = 0.8f;
+    EXPECT_TRUE(PlayMedia(L"Vol:35% C:\\tollerup-no-such-folder\\missing.wav", volume));
+    std::vector<std::string> expected = {
+        "enumerator",         "endpoint", "session 1000", "endpoint-volume", "get",
+        "release-enumerator", "get",      "set 350",      "set 800",         "set 800"};
+    EXPECT_EQ(volume.calls, expected);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, L"再生できません");
+
+    // Without a chosen volume the master volume is only put back.
+    RecordedVolume untouched;
+    untouched.level = 0.6f;
+    PlayMedia(L"C:\\tollerup-no-such-folder\\missing.wav", untouched);
+    std::vector<std::string> restoreOnly = {"enumerator", "endpoint",           "session 1000", "endpoint-volume",
+                                            "get",        "release-enumerator", "set 600"};
+    EXPECT_EQ(untouched.calls, restoreOnly);
+}

@@ -136,13 +136,29 @@ TEST(HandleText, RoundTripAndRejectsNonHex) {
     EXPECT_EQ(TextToWindowHandle(L""), nullptr);
     EXPECT_EQ(WindowHandleToText(nullptr), WideString(L"0"));
     EXPECT_EQ(WindowHandleToText(reinterpret_cast<HWND>(0x2a0c4)), WideString(L"2a0c4"));
-#ifdef _WIN64
-    HWND wide = reinterpret_cast<HWND>(0x123456789abcULL);
-    EXPECT_EQ(WindowHandleToText(wide), WideString(L"123456789abc"));
-    EXPECT_EQ(TextToWindowHandle(L"123456789abc"), wide);
-#else
-    EXPECT_EQ(TextToWindowHandle(L"123456789abc"), reinterpret_cast<HWND>(0x56789abc));
-#endif
+}
+
+// Both builds' handle widths, whichever build runs the test: a text written by the
+// 64-bit program keeps its low 32 bits in the 32-bit one.
+TEST(HandleText, EachBuildKeepsTheBitsOfItsHandles) {
+    EXPECT_EQ(HandleValueToText(0x123456789abcULL, 64), WideString(L"123456789abc"));
+    EXPECT_EQ(TextToHandleValue(L"123456789abc", 64), 0x123456789abcULL);
+    EXPECT_EQ(TextToHandleValue(L"123456789abc", 32), 0x56789abcULL);
+    EXPECT_EQ(HandleValueToText(0x123456789abcULL, 32), WideString(L"56789abc"));
+    // A handle of 32 bits with the top bit set is written as 64-bit Windows widens it,
+    // and each build reads the text back into its own handle.
+    EXPECT_EQ(HandleValueToText(0x80001234ULL, 32), WideString(L"ffffffff80001234"));
+    EXPECT_EQ(TextToHandleValue(L"ffffffff80001234", 32), 0x80001234ULL);
+    EXPECT_EQ(TextToHandleValue(L"ffffffff80001234", 64), 0xffffffff80001234ULL);
+    EXPECT_EQ(HandleValueToText(0xffffffff80001234ULL, 64), WideString(L"ffffffff80001234"));
+    EXPECT_EQ(TextToHandleValue(L"ffffffff", 32), 0xffffffffULL);
+    EXPECT_EQ(TextToHandleValue(L"FFFFFFFFFFFFFFFF", 64), 0xffffffffffffffffULL);
+    for (int bits : {32, 64}) {
+        EXPECT_EQ(HandleValueToText(0, bits), WideString(L"0")) << bits;
+        EXPECT_EQ(TextToHandleValue(L"2a0c4", bits), 0x2a0c4ULL) << bits;
+        EXPECT_EQ(TextToHandleValue(L"12g4", bits), 0ULL) << bits;
+        EXPECT_EQ(TextToHandleValue(L" 1f4", bits), 0ULL) << bits;
+    }
 }
 
 TEST(StartupLogic, RoadsByFirstCharacter) {
@@ -207,5 +223,6 @@ TEST(MonitorLayout, MatchesTheSystemVirtualScreen) {
     ASSERT_GE(layout.count, 1);
     EXPECT_EQ(layout.bounds.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
     EXPECT_EQ(layout.bounds.right - layout.bounds.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    EXPECT_EQ(layout.monitors()[0].cbSize, sizeof(MONITORINFOEXW));
+    // The system filled the whole description, the device name included.
+    EXPECT_NE(layout.monitors()[0].szDevice[0], L'\0');
 }

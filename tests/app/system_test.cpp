@@ -43,8 +43,7 @@ TEST(Reporters, BoxKindsAndNarrowNamesInTheAnsiCodePage) {
     EXPECT_EQ(boxes.boxes[1].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_TOPMOST | MB_SETFOREGROUND));
     if (GetACP() == 932) {
         // "休止状態エラー" in Shift-JIS reads back as the Japanese name.
-        EXPECT_EQ(AnsiToWide("\x8b\x78\x8e\x7e\x8f\xf3\x91\xd4\x83\x47\x83\x89\x81\x5b").str(),
-                  L"休止状態エラー");
+        EXPECT_EQ(AnsiToWide("\x8b\x78\x8e\x7e\x8f\xf3\x91\xd4\x83\x47\x83\x89\x81\x5b").str(), L"休止状態エラー");
     }
     EXPECT_EQ(AnsiToWide("WriteFile1").str(), L"WriteFile1");
 }
@@ -114,7 +113,15 @@ TEST(DialogHelpers, FontsRangesAndRadioGroups) {
     LOGFONTW font;
     HDC screen = GetDC(nullptr);
     ASSERT_TRUE(DescribeFont(screen, kDialogFontFace, 9, font));
-    EXPECT_EQ(font.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    // A font made from the description has characters 9 points high on this screen.
+    HFONT made = CreateFontIndirectW(&font);
+    ASSERT_NE(made, nullptr);
+    HGDIOBJ previous = SelectObject(screen, made);
+    TEXTMETRICW metrics = {};
+    ASSERT_TRUE(GetTextMetricsW(screen, &metrics));
+    SelectObject(screen, previous);
+    DeleteObject(made);
+    EXPECT_EQ(metrics.tmHeight - metrics.tmInternalLeading, MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
     EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
     EXPECT_EQ(font.lfWeight, 0);
     EXPECT_STREQ(font.lfFaceName, L"ＭＳ Ｐゴシック");

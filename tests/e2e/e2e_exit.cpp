@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <psapi.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,6 +39,23 @@ void ExpectBar(HWND countdown, int position, int high) {
     EXPECT_EQ(static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0)), high);
     EXPECT_EQ(static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)), position);
 }
+
+int BarPosition(HWND countdown) {
+    DWORD_PTR position = 0;
+    if (!SendMessageTimeoutW(ChildById(countdown, 9502), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &position))
+        return -1;
+    return static_cast<int>(position);
+}
+
+// The program ended of itself with code 0 and asked the system for nothing: under Wine
+// ending the session starts a process of the system, which would be counted here.
+void ExpectEndedWithoutExit(const Program& tlr) {
+    ASSERT_NO_FATAL_FAILURE(ExpectEndsWithin(tlr, kWait));
+    int started = tlr.StartedProcesses();
+    if (started >= 0) {
+        EXPECT_EQ(started, 0) << "the program started a process";
+    }
+}
 }  // namespace
 
 TEST(Countdown, ShowsTheTitleTheTotalTimeAndAFullBar) {
@@ -51,18 +70,22 @@ TEST(Countdown, ShowsTheTitleTheTotalTimeAndAFullBar) {
     EXPECT_EQ(WindowText(ChildById(countdown, 9504)), L"キャンセル");
     EXPECT_NE(GetWindowLongW(countdown, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "the countdown is not on top";
 
-    // The bar shrinks once a second; the total stays.
-    Sleep(2500);
-    HWND bar = ChildById(countdown, 9502);
-    int position = static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0));
-    EXPECT_GE(position, 27);
-    EXPECT_LE(position, 29);
+    // The bar loses one step at each tick; the total stays.
+    std::vector<int> seen = {30};
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            int position = BarPosition(countdown);
+            if (position >= 0 && position != seen.back()) seen.push_back(position);
+            return position >= 0 && position <= 28;
+        },
+        kWait))
+        << "the bar did not move";
+    for (size_t i = 1; i < seen.size(); ++i) EXPECT_LT(seen[i], seen[i - 1]) << "step " << i;
     EXPECT_EQ(WindowText(ChildById(countdown, 9501)), L"30秒");
 
-    // Cancelling ends the program with nothing else done (an exit would have ended this
-    // test's own session).
+    // Cancelling ends the program with nothing else done.
     ASSERT_TRUE(PressButton(countdown, 9504));
-    ExpectEndsWithin(tlr, 5000);
+    ExpectEndedWithoutExit(tlr);
 }
 
 TEST(Countdown, CloseBoxCancels) {
@@ -72,54 +95,57 @@ TEST(Countdown, CloseBoxCancels) {
     HWND countdown = tlr.WaitForWindowTitled(L"通常の終了 までの時間", kWait);
     ASSERT_NE(countdown, nullptr);
     ASSERT_TRUE(PostMessageW(countdown, WM_SYSCOMMAND, SC_CLOSE, 0));
-    ExpectEndsWithin(tlr, 5000);
+    ExpectEndedWithoutExit(tlr);
 }
 
-// Sleep does nothing under Wine, so these texts show the way to the call without ending
-// the session of the test.
-TEST(Countdown, RunNowProceedsAtOnce) {
-    TempFolder folder;
-    Program tlr;
-    StartExit(tlr, folder, L"スリープ 待機時間 =30秒");
-    HWND countdown = tlr.WaitForWindowTitled(L"スリープ までの時間", kWait);
-    ASSERT_NE(countdown, nullptr);
-    DWORD pressed = GetTickCount();
-    ASSERT_TRUE(PressButton(countdown, 9503));
-    ExpectEndsWithin(tlr, 5000);
-    EXPECT_LT(GetTickCount() - pressed, 5000u);
-}
-
-// When the countdown ends the dialog, in ms after the window was found (0 when never seen).
-// The window is hidden at once; under Wine on a display without a window manager it then
-// takes a while to go away.
-DWORD TimeCountdownEnds(HWND countdown, DWORD found) {
-    while (GetTickCount() - found < 15000) {
-        if (!IsWindow(countdown) || !IsWindowVisible(countdown)) return GetTickCount() - found;
-        Sleep(20);
-    }
-    return 0;
-}
-
+// Sleep and hibernation do nothing under Wine, so these texts show the countdown's end
+// without ending the session of the test: the window stays until the bar has run down.
 TEST(Countdown, TimeOutProceedsAfterTheTicks) {
     TempFolder folder;
-    // A hand-written wait of 0 still shows the window for one tick.
     struct Case {
         const wchar_t* text;
         const wchar_t* title;
-        DWORD ticks;
-    } cases[] = {{L"休止状態 強制終了 待機時間 =2秒", L"休止状態 強制終了 までの時間", 2},
-                 {L"スリープ 待機時間 =0秒", L"スリープ までの時間", 1}};
+        int seconds;
+    } cases[] = {{L"休止状態 強制終了 待機時間 =3秒", L"休止状態 強制終了 までの時間", 3},
+                 {L"スリープ 待機時間 =2秒", L"スリープ までの時間", 2}};
     for (const Case& c : cases) {
         Program tlr;
         StartExit(tlr, folder, c.text);
         HWND countdown = tlr.WaitForWindowTitled(c.title, kWait);
         ASSERT_NE(countdown, nullptr) << Narrow(c.text);
-        DWORD found = GetTickCount();
-        DWORD ended = TimeCountdownEnds(countdown, found);
-        EXPECT_GE(ended, c.ticks * 1000 - 400) << Narrow(c.text);
-        EXPECT_LT(ended, c.ticks * 1000 + 1000) << Narrow(c.text);
-        ExpectEndsWithin(tlr, 10000);
+        // The bar's positions while the window shows.
+        std::vector<int> seen;
+        bool gone = false;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                if (!IsWindow(countdown) || !IsWindowVisible(countdown)) {
+                    gone = true;
+                    return true;
+                }
+                int position = BarPosition(countdown);
+                if (position >= 0 && (seen.empty() || position != seen.back())) seen.push_back(position);
+                return false;
+            },
+            kWait))
+            << Narrow(c.text);
+        EXPECT_TRUE(gone);
+        // From the full bar it went down, and the window stayed until the last second.
+        ASSERT_FALSE(seen.empty()) << Narrow(c.text);
+        EXPECT_EQ(seen.front(), c.seconds) << Narrow(c.text);
+        EXPECT_LE(seen.back(), 1) << Narrow(c.text);
+        for (size_t i = 1; i < seen.size(); ++i) EXPECT_LT(seen[i], seen[i - 1]) << Narrow(c.text);
+        ExpectEndsWithin(tlr, kWait);
     }
+}
+
+// A hand-written wait of 0 still shows the window, with an empty bar, and then goes on.
+TEST(Countdown, ZeroSecondsShowsTheWindowOnce) {
+    TempFolder folder;
+    Program tlr;
+    StartExit(tlr, folder, L"スリープ 待機時間 =0秒");
+    HWND countdown = tlr.WaitForWindowTitled(L"スリープ までの時間", kWait);
+    ASSERT_NE(countdown, nullptr);
+    ExpectEndsWithin(tlr, kWait);
 }
 
 TEST(Countdown, NoWaitMeansNoWindow) {
@@ -138,24 +164,25 @@ TEST(Countdown, NoWaitMeansNoWindow) {
 }
 
 // Ending the session ends every program of the Wine prefix, this test's own included.
-// The first step, run by the test script in a prefix of its own, only starts a bystander
-// and the program; the second step, run afterwards in the usual prefix, reads what the
-// bystander recorded in a folder both can reach.
+// Each case has two steps: the first, run by the test script in a prefix of its own, only
+// starts a bystander and the program; the second, run afterwards in the usual prefix,
+// reads what the bystander recorded in a folder both can reach. The cases run one after
+// the other in the same prefix.
 namespace {
 bool SessionStepsEnabled() {
     wchar_t value[8] = {};
     return GetEnvironmentVariableW(L"TLR_SESSION_TEST", value, 8) > 0 && value[0] == L'1';
 }
 
-std::wstring SessionFolder() {
-    return ExeDir() + L"\\session-end";
+std::wstring SessionFolder(const wchar_t* caseName) {
+    return ExeDir() + L"\\session-end-" + caseName;
 }
-std::wstring RecordPath() {
-    return SessionFolder() + L"\\record.txt";
+std::wstring RecordPath(const wchar_t* caseName) {
+    return SessionFolder(caseName) + L"\\record.txt";
 }
 
-std::string ReadRecord() {
-    HANDLE file = CreateFileW(RecordPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+std::string ReadRecord(const wchar_t* caseName) {
+    HANDLE file = CreateFileW(RecordPath(caseName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes;
@@ -181,69 +208,128 @@ bool StartDetached(const std::wstring& exe, const std::wstring& arguments, const
     return true;
 }
 
-struct RecordLine {
-    std::string what;
-    unsigned long long value;
+// Whether a process of one of these programs (file names, any case) is running.
+bool AnyRunning(const std::vector<std::wstring>& names) {
+    std::vector<DWORD> ids(4096);
+    DWORD bytes = 0;
+    if (!K32EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes)) return true;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ids[i]);
+        if (!process) continue;
+        wchar_t path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        BOOL named = QueryFullProcessImageNameW(process, 0, path, &size);
+        CloseHandle(process);
+        if (!named) continue;
+        const wchar_t* file = wcsrchr(path, L'\\');
+        file = file ? file + 1 : path;
+        for (const std::wstring& name : names) {
+            if (_wcsicmp(file, name.c_str()) == 0) return true;
+        }
+    }
+    return false;
+}
+
+// Starts the bystander and then the program on the exit text, after the end of an
+// earlier session in this prefix has run its course.
+void StartSessionCase(const wchar_t* caseName, const wchar_t* exitText, const wchar_t* title, bool pressRunNow) {
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            return !AnyRunning({L"session_bystander.exe", L"TLR64.exe", L"wineboot.exe"});
+        },
+        60000))
+        << "the programs of an earlier session are still running";
+    CreateDirectoryW(SessionFolder(caseName).c_str(), nullptr);
+    DeleteFileW(RecordPath(caseName).c_str());
+    std::wstring ini = SessionFolder(caseName) + L"\\TLR.ini";
+    WritePrivateProfileStringW(L"Session", L"Act", L"2", ini.c_str());
+    WritePrivateProfileStringW(L"Session", L"ParamWinExit", exitText, ini.c_str());
+
+    std::wstring arguments = L"\"" + RecordPath(caseName) + L"\" \"" + title + L"\"";
+    if (pressRunNow) arguments += L" run-now";
+    ASSERT_TRUE(StartDetached(HelperPath(L"session_bystander"), arguments, SessionFolder(caseName)));
+    ASSERT_TRUE(WaitUntil([&] { return ReadRecord(caseName).find("ready") != std::string::npos; }, kWait))
+        << "the bystander did not start";
+    ASSERT_TRUE(StartDetached(ProgramPath(), L"*Session", SessionFolder(caseName)));
+}
+
+// What the bystander saw, in order: the events, the bar positions while the countdown
+// showed, and the times of the press and of the end.
+struct SessionRecord {
+    std::vector<std::string> events;
+    std::vector<unsigned long long> bars;
+    unsigned long long pressed = 0;
+    unsigned long long endFlag = 0;
+    unsigned long long ended = 0;
+    std::string text;
 };
-std::vector<RecordLine> ParseRecord(const std::string& text) {
-    std::vector<RecordLine> lines;
-    std::istringstream in(text);
+
+SessionRecord WaitForSessionEnd(const wchar_t* caseName, DWORD timeoutMs) {
+    SessionRecord record;
+    bool ended = WaitUntil([&] { return ReadRecord(caseName).find("end ") != std::string::npos; }, timeoutMs);
+    record.text = ReadRecord(caseName);
+    EXPECT_TRUE(ended) << "the bystander recorded no end of session:\n" << record.text;
+    std::istringstream in(record.text);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        RecordLine parsed{line, 0};
-        size_t blank = line.find(' ');
-        if (blank != std::string::npos) {
-            parsed.what = line.substr(0, blank);
-            parsed.value = std::stoull(line.substr(blank + 1));
+        std::istringstream words(line);
+        std::string what;
+        unsigned long long first = 0, second = 0;
+        words >> what >> first >> second;
+        if (what == "bar") {
+            record.bars.push_back(first);
+            continue;
         }
-        lines.push_back(parsed);
+        record.events.push_back(what);
+        if (what == "pressed") record.pressed = first;
+        if (what == "end") {
+            record.endFlag = first;
+            record.ended = second;
+        }
     }
-    return lines;
+    return record;
 }
 }  // namespace
 
-TEST(SessionEnd, Start) {
+// A countdown that runs out ends the session: the bar runs down from full, and then
+// another program is asked to end and is told that the session ends.
+TEST(SessionEnd, StartCountdownRunsOut) {
     if (!SessionStepsEnabled()) GTEST_SKIP() << "runs only in a Wine prefix of its own";
-    CreateDirectoryW(SessionFolder().c_str(), nullptr);
-    DeleteFileW(RecordPath().c_str());
-    std::wstring ini = SessionFolder() + L"\\TLR.ini";
-    WritePrivateProfileStringW(L"Session", L"Act", L"2", ini.c_str());
-    WritePrivateProfileStringW(L"Session", L"ParamWinExit", L"通常の終了 待機時間 =1秒", ini.c_str());
-
-    ASSERT_TRUE(StartDetached(HelperPath(L"session_bystander"), L"\"" + RecordPath() + L"\" \"通常の終了 までの時間\"",
-                              SessionFolder()));
-    ASSERT_TRUE(WaitUntil([] { return ReadRecord().find("ready") != std::string::npos; }, kWait))
-        << "the bystander did not start";
-    ASSERT_TRUE(StartDetached(ProgramPath(), L"*Session", SessionFolder()));
+    StartSessionCase(L"runs-out", L"通常の終了 待機時間 =2秒", L"通常の終了 までの時間", false);
 }
 
-TEST(SessionEnd, Check) {
+TEST(SessionEnd, CheckCountdownRunsOut) {
     if (!SessionStepsEnabled()) GTEST_SKIP() << "runs only after the first step";
-    ASSERT_TRUE(WaitUntil([] { return ReadRecord().find("end ") != std::string::npos; }, 60000))
-        << "the bystander recorded no end of session:\n"
-        << ReadRecord();
-    std::vector<RecordLine> lines = ParseRecord(ReadRecord());
-    std::vector<std::string> order;
-    unsigned long long shown = 0, hidden = 0, endFlag = 0;
-    bool fullBar = false;
-    for (const RecordLine& line : lines) {
-        if (line.what == "bar") {
-            if (line.value == 1) fullBar = true;  // "bar <position> <ms>"
-            continue;
-        }
-        order.push_back(line.what);
-        if (line.what == "countdown-shown") shown = line.value;
-        if (line.what == "countdown-hidden") hidden = line.value;
-        if (line.what == "end") endFlag = line.value;
-    }
+    SessionRecord record = WaitForSessionEnd(L"runs-out", 60000);
     std::vector<std::string> expected = {"ready",          "countdown-shown", "countdown-hidden",
                                          "countdown-gone", "query",           "end"};
-    EXPECT_EQ(order, expected) << ReadRecord();
-    EXPECT_EQ(endFlag, 1u) << "WM_ENDSESSION did not say that the session ends";
-    // The bar starts full (1 of 1), and the window closes after one tick.
-    EXPECT_TRUE(fullBar) << ReadRecord();
-    EXPECT_GE(hidden - shown, 600u) << ReadRecord();
-    EXPECT_LT(hidden - shown, 2000u) << ReadRecord();
+    EXPECT_EQ(record.events, expected) << record.text;
+    EXPECT_EQ(record.endFlag, 1u) << "WM_ENDSESSION did not say that the session ends";
+    // Full at the start, going down, and at least one tick before the end.
+    ASSERT_FALSE(record.bars.empty()) << record.text;
+    EXPECT_EQ(record.bars.front(), 2u) << record.text;
+    EXPECT_LE(record.bars.back(), 1u) << record.text;
+    for (size_t i = 1; i < record.bars.size(); ++i) EXPECT_LT(record.bars[i], record.bars[i - 1]) << record.text;
+}
+
+// "即実行" on a long countdown ends the session at once.
+TEST(SessionEnd, StartRunNow) {
+    if (!SessionStepsEnabled()) GTEST_SKIP() << "runs only in a Wine prefix of its own";
+    StartSessionCase(L"run-now", L"通常の終了 待機時間 =60秒", L"通常の終了 までの時間", true);
+}
+
+TEST(SessionEnd, CheckRunNow) {
+    if (!SessionStepsEnabled()) GTEST_SKIP() << "runs only after the first step";
+    SessionRecord record = WaitForSessionEnd(L"run-now", 90000);
+    std::vector<std::string> expected = {"ready",          "countdown-shown", "pressed", "countdown-hidden",
+                                         "countdown-gone", "query",           "end"};
+    EXPECT_EQ(record.events, expected) << record.text;
+    EXPECT_EQ(record.endFlag, 1u) << "WM_ENDSESSION did not say that the session ends";
+    ASSERT_FALSE(record.bars.empty()) << record.text;
+    EXPECT_EQ(record.bars.front(), 60u) << "the bar did not start full";
+    // Far sooner than the countdown's 60 seconds: only the button can have done it.
+    EXPECT_LT(record.ended - record.pressed, 10000u) << record.text;
+    std::fprintf(stderr, "the session ended %llu ms after the press\n", record.ended - record.pressed);
 }

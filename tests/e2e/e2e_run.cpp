@@ -268,7 +268,11 @@ TEST(Run, KindWithoutActionDoesNothing) {
     DWORD code = 99;
     ASSERT_TRUE(tlr.WaitExit(kWait, &code));
     EXPECT_EQ(code, 0u);
-    Sleep(1000);
+    // Ended without starting the command.
+    int started = tlr.StartedProcesses();
+    if (started >= 0) {
+        EXPECT_EQ(started, 0) << "the program started a process";
+    }
     EXPECT_FALSE(folder.Exists(L"report.txt"));
     EXPECT_FALSE(folder.Exists(L"Capture.bmp"));
 }

@@ -4,6 +4,9 @@
 //   WM_APP + 1  wParam: the new colour as a COLORREF; the window is repainted before the
 //               message returns
 //   WM_APP + 2  exit with code 0
+//   WM_APP + 3  wParam: a COLORREF, lParam: a point of the window (x low word, y high
+//               word); that one pixel takes the colour until the next WM_APP + 1, and the
+//               window is repainted before the message returns
 #include <windows.h>
 
 #include <cwchar>
@@ -12,9 +15,22 @@ namespace {
 
 const UINT kSetColour = WM_APP + 1;
 const UINT kExit = WM_APP + 2;
+const UINT kSetPixel = WM_APP + 3;
 const wchar_t kClass[] = L"TLRCOLOURPATCH";
 
 COLORREF colour = RGB(40, 160, 90);
+struct Pixel {
+    POINT at;
+    COLORREF colour;
+};
+Pixel pixels[16];
+int pixelCount = 0;
+
+void Repaint(HWND window) {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    GdiFlush();
+}
 
 LRESULT CALLBACK PatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -24,6 +40,7 @@ LRESULT CALLBACK PatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         HBRUSH brush = CreateSolidBrush(colour);
         FillRect(dc, &paint.rcPaint, brush);
         DeleteObject(brush);
+        for (int i = 0; i < pixelCount; ++i) SetPixelV(dc, pixels[i].at.x, pixels[i].at.y, pixels[i].colour);
         EndPaint(window, &paint);
         return 0;
     }
@@ -31,9 +48,17 @@ LRESULT CALLBACK PatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 1;
     case kSetColour:
         colour = static_cast<COLORREF>(wParam);
-        InvalidateRect(window, nullptr, FALSE);
-        UpdateWindow(window);
-        GdiFlush();
+        pixelCount = 0;
+        Repaint(window);
+        return 1;
+    case kSetPixel:
+        if (pixelCount < 16) {
+            pixels[pixelCount].at.x = static_cast<short>(LOWORD(lParam));
+            pixels[pixelCount].at.y = static_cast<short>(HIWORD(lParam));
+            pixels[pixelCount].colour = static_cast<COLORREF>(wParam);
+            ++pixelCount;
+        }
+        Repaint(window);
         return 1;
     case kExit:
         DestroyWindow(window);

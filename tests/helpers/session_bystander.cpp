@@ -3,12 +3,14 @@
 // when the session ends the process:
 //   "ready"                       the window exists
 //   "countdown-shown <ms>"        a visible window with the watched title appeared
+//   "pressed <ms>"                its button "即実行" (control 9503) was pressed, when asked
 //   "bar <position> <ms>"         the position of its bar (control 9502) changed
 //   "countdown-hidden <ms>"       it was hidden
 //   "countdown-gone <ms>"         it no longer exists
 //   "query <lParam>"              WM_QUERYENDSESSION (answered TRUE)
-//   "end <wParam>"                WM_ENDSESSION
-// Times are GetTickCount values. Arguments: the record file, then the title to watch.
+//   "end <wParam> <ms>"           WM_ENDSESSION
+// Times are GetTickCount values. Arguments: the record file, the title to watch, and
+// "run-now" to press the countdown's "即実行" as soon as it shows.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -19,6 +21,7 @@ namespace {
 
 std::wstring g_record;
 std::wstring g_watchedTitle;
+bool g_pressRunNow = false;
 bool g_countdownShown = false;
 bool g_countdownHidden = false;
 bool g_countdownGone = false;
@@ -60,6 +63,11 @@ void CheckCountdown() {
     if (visible && !g_countdownShown) {
         g_countdownShown = true;
         RecordNumber("countdown-shown", GetTickCount());
+        RecordBar(countdown);
+        if (g_pressRunNow) {
+            RecordNumber("pressed", GetTickCount());
+            PostMessageW(GetDlgItem(countdown, 9503), BM_CLICK, 0, 0);
+        }
     }
     if (visible) RecordBar(countdown);
     if (g_countdownShown && !visible && !g_countdownHidden) {
@@ -81,9 +89,12 @@ LRESULT CALLBACK BystanderProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         CheckCountdown();
         RecordNumber("query", static_cast<unsigned long long>(lParam));
         return TRUE;
-    case WM_ENDSESSION:
-        RecordNumber("end", static_cast<unsigned long long>(wParam));
+    case WM_ENDSESSION: {
+        char line[96];
+        snprintf(line, sizeof(line), "end %llu %lu", static_cast<unsigned long long>(wParam), GetTickCount());
+        Record(line);
         return 0;
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -99,6 +110,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!args || count < 2) return 2;
     g_record = args[1];
     if (count >= 3) g_watchedTitle = args[2];
+    g_pressRunNow = count >= 4 && lstrcmpW(args[3], L"run-now") == 0;
     LocalFree(args);
 
     WNDCLASSW windowClass = {};

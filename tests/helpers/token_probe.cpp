@@ -1,8 +1,24 @@
-// Writes the elevation type of its own token (1 default, 2 limited, 3 full) and its
-// process id into the file named by its argument.
+// Appends one line to the file named by its argument: the elevation type of its own token
+// (1 default, 2 limited, 3 full), its process id and the id of the process that started it.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
+
+namespace {
+DWORD ParentProcessId() {
+    DWORD self = GetCurrentProcessId(), parent = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
+    }
+    CloseHandle(snapshot);
+    return parent;
+}
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     HANDLE token = nullptr;
@@ -17,9 +33,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     if (*p == L'"') ++p;
     int n = 0;
     while (*p && *p != L'"' && n < MAX_PATH - 1) path[n++] = *p++;
-    FILE* file = _wfopen(path, L"w");
+    FILE* file = _wfopen(path, L"a");
     if (!file) return 2;
-    std::fprintf(file, "%lu %lu\n", type, GetCurrentProcessId());
+    std::fprintf(file, "%lu %lu %lu\n", type, GetCurrentProcessId(), ParentProcessId());
     std::fclose(file);
     return 0;
 }

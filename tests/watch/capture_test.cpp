@@ -95,36 +95,29 @@ void ExpectDotted(Canvas& canvas, int x0, int y0, int x1, int y1) {
 }
 }  // namespace
 
-TEST(CaptureLayout, StrideAndSizes) {
-    EXPECT_EQ(BitmapStride(1920), 5760u);
-    EXPECT_EQ(BitmapStride(1366), 4100u);
-    EXPECT_EQ(BitmapStride(1), 4u);
-    EXPECT_EQ(BitmapStride(4), 12u);
-    EXPECT_EQ(BitmapStride(5), 16u);
-
-    CaptureLayout full = ComputeCaptureLayout(Rect(0, 0, 1920, 1080));
-    ASSERT_TRUE(full.valid);
-    EXPECT_EQ(full.imageSize, 6220800u);
-    BITMAPFILEHEADER file = CaptureFileHeader(full);
-    EXPECT_EQ(sizeof(file), 14u);
-    EXPECT_EQ(file.bfType, 0x4D42);
-    EXPECT_EQ(file.bfSize, 6220854u);
-    EXPECT_EQ(file.bfOffBits, 54u);
-    BITMAPINFOHEADER info = CaptureInfoHeader(full);
-    EXPECT_EQ(sizeof(info), 40u);
-    EXPECT_EQ(info.biSize, 40u);
-    EXPECT_EQ(info.biWidth, 1920);
-    EXPECT_EQ(info.biHeight, 1080);
-    EXPECT_EQ(info.biPlanes, 1);
-    EXPECT_EQ(info.biBitCount, 24);
-    EXPECT_EQ(info.biCompression, static_cast<DWORD>(BI_RGB));
-    EXPECT_EQ(info.biSizeImage, 0u);
+// A row of the file is as long as the system makes a row of a 24-bit picture, for
+// widths that need no padding and for widths that do.
+TEST(CaptureLayout, RowsAreAsLongAsTheSystemMakesThem) {
+    HDC screen = GetDC(nullptr);
+    for (LONG width : {1, 4, 5, 1366, 1920, 3286}) {
+        CaptureLayout layout = ComputeCaptureLayout(Rect(0, 0, width, 3));
+        ASSERT_TRUE(layout.valid) << width;
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, width, 3);
+        ASSERT_NE(bitmap, nullptr);
+        BITMAPINFO info = {};
+        info.bmiHeader = CaptureInfoHeader(layout);
+        // Without a buffer the system only says how large the picture is.
+        ASSERT_NE(GetDIBits(screen, bitmap, 0, 3, nullptr, &info, DIB_RGB_COLORS), 0) << width;
+        EXPECT_EQ(info.bmiHeader.biSizeImage, layout.imageSize) << width;
+        EXPECT_EQ(layout.stride * 3, layout.imageSize) << width;
+        DeleteObject(bitmap);
+    }
+    ReleaseDC(nullptr, screen);
 
     // A monitor left of the primary.
     CaptureLayout wide = ComputeCaptureLayout(Rect(-1366, -100, 1920, 1080));
     EXPECT_EQ(wide.width, 3286);
     EXPECT_EQ(wide.height, 1180);
-    EXPECT_EQ(wide.stride, 9860u);
 
     EXPECT_FALSE(ComputeCaptureLayout(Rect(0, 0, 0, 1080)).valid);
     EXPECT_FALSE(ComputeCaptureLayout(Rect(10, 0, 5, 1080)).valid);

@@ -188,6 +188,29 @@ TEST(VdmTasks, TasksComeBeforeTheirHostWithItsAttributes) {
     EXPECT_EQ(alone.Entry(0).record.id, 1200);
 }
 
+// Both builds' rules, whichever build runs the test: only the 32-bit build asks the
+// virtual DOS machine for its tasks and takes identifiers of 0 and below as their threads.
+TEST(VdmTasks, OnlyThe32BitBuildListsAndProbesTasks) {
+    const WideString host(L"C:\\WINDOWS\\system32\\ntvdm.exe");
+    EXPECT_TRUE(ListsTasksOf(true, host));
+    EXPECT_FALSE(ListsTasksOf(false, host));
+    EXPECT_FALSE(ListsTasksOf(true, L"C:\\WINDOWS\\system32\\notepad.exe"));
+
+    EXPECT_EQ(ProbeTargetOf(1200, true), ProbeTarget::Process);
+    EXPECT_EQ(ProbeTargetOf(1200, false), ProbeTarget::Process);
+    EXPECT_EQ(ProbeTargetOf(-1234, true), ProbeTarget::TaskThread);
+    EXPECT_EQ(ProbeTargetOf(0, true), ProbeTarget::TaskThread);
+    EXPECT_EQ(ProbeTargetOf(-1234, false), ProbeTarget::Nothing);
+    EXPECT_EQ(ProbeTargetOf(0, false), ProbeTarget::Nothing);
+    // A task entry's identifier leads back to the task's thread.
+    ProcessEntry hostEntry;
+    hostEntry.record.id = 1200;
+    hostEntry.path = host;
+    ProcessEntry task = MakeTaskEntry(hostEntry, 1234, L"WORD.EXE");
+    EXPECT_EQ(ProbeTargetOf(task.record.id, true), ProbeTarget::TaskThread);
+    EXPECT_EQ(-task.record.id, 1234);
+}
+
 TEST(VdmTasks, FileNamesAreReadInTheAnsiCodePage) {
     EXPECT_EQ(AnsiToWide("").str(), L"");
     EXPECT_EQ(AnsiToWide(nullptr).str(), L"");

@@ -39,15 +39,6 @@ TEST(ScreenFrame, BarsSurroundTheAreaOutsideIt) {
     ExpectBar(bars[kRightBar], -1000, -302, 2, 204);
 }
 
-TEST(ScreenPictureSize, RowsArePaddedToFourBytes) {
-    EXPECT_EQ(ImageStride(1), 4);
-    EXPECT_EQ(ImageSize(1, 1), 4);
-    EXPECT_EQ(ImageStride(101), 304);  // 303 rounded up
-    EXPECT_EQ(ImageSize(101, 10), 3040);
-    EXPECT_EQ(ImageStride(4), 12);  // no padding needed
-    EXPECT_EQ(ImageSize(1920, 1080), 6220800);
-}
-
 TEST(ScreenArea, OnlyAreasWithExtentWithinRangeAreWatched) {
     EXPECT_EQ(CheckWatchArea(Rect(0, 0, 1, 1)), AreaCheck::Ok);
     EXPECT_EQ(CheckWatchArea(Rect(-1920, -50, -1000, 20)), AreaCheck::Ok);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "app/handles.h"
 #include "common/box_recorder.h"
@@ -12,7 +13,16 @@
 
 namespace {
 const wchar_t kPatchClass[] = L"TlrTestColourPatch";
-COLORREF g_patchColour = RGB(40, 160, 90);
+const COLORREF kGreen = RGB(40, 160, 90);
+const COLORREF kRed = RGB(200, 30, 30);
+const COLORREF kBlue = RGB(0, 0, 255);
+COLORREF g_patchColour = kGreen;
+// Single pixels of another colour, in screen coordinates.
+struct ScreenPixel {
+    POINT at;
+    COLORREF colour;
+};
+std::vector<ScreenPixel> g_patchPixels;
 
 LRESULT CALLBACK PatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
@@ -20,10 +30,31 @@ LRESULT CALLBACK PatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         HDC dc = BeginPaint(window, &paint);
         UniqueGdi<HBRUSH> brush(CreateSolidBrush(g_patchColour));
         FillRect(dc, &paint.rcPaint, brush.Get());
+        for (const ScreenPixel& pixel : g_patchPixels) {
+            POINT at = pixel.at;
+            ScreenToClient(window, &at);
+            SetPixelV(dc, at.x, at.y, pixel.colour);
+        }
         EndPaint(window, &paint);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Dispatches this thread's messages except timer messages, so that no watcher ticks on
+// its own while a test changes the screen.
+void PumpWithoutTimers() {
+    MSG msg;
+    for (UINT first : {0u, static_cast<UINT>(WM_TIMER + 1)}) {
+        UINT last = first == 0 ? WM_TIMER - 1 : 0xFFFFFFFFu;
+        while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            DispatchMessageW(&msg);
+        }
+    }
 }
 
 void Pump(DWORD milliseconds) {
@@ -39,6 +70,32 @@ void Pump(DWORD milliseconds) {
         }
         Sleep(10);
     } while (GetTickCount() - start < milliseconds);
+}
+
+// The screen shows the colour at every point.
+bool ScreenShows(const std::vector<POINT>& points, COLORREF colour) {
+    WindowDc screen(nullptr);
+    for (const POINT& p : points) {
+        if (GetPixel(screen.Get(), p.x, p.y) != colour) return false;
+    }
+    return true;
+}
+
+// Waits, without timer messages, until the screen shows the colour at every point.
+bool WaitForScreen(const std::vector<POINT>& points, COLORREF colour) {
+    for (int i = 0; i < 500; ++i) {
+        PumpWithoutTimers();
+        if (ScreenShows(points, colour)) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+// The quit code that a tick posted, or -1 when none was posted.
+int TakePostedQuit() {
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
+    return -1;
 }
 
 bool Eventually(const std::function<bool()>& condition) {
@@ -58,7 +115,8 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = kPatchClass;
         RegisterClassW(&windowClass);
-        g_patchColour = RGB(40, 160, 90);
+        g_patchColour = kGreen;
+        g_patchPixels.clear();
         window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kPatchClass, L"", WS_POPUP | WS_VISIBLE,
                                       area.left - 20, area.top - 20, area.right - area.left + 40,
                                       area.bottom - area.top + 40, nullptr, nullptr, GetModuleHandleW(nullptr),
@@ -68,6 +126,15 @@ public:
     }
     void SetColour(COLORREF colour) {
         g_patchColour = colour;
+        g_patchPixels.clear();
+        Repaint();
+    }
+    // One pixel of the screen (within the patch) in another colour.
+    void SetPixel(POINT at, COLORREF colour) {
+        g_patchPixels.push_back({at, colour});
+        Repaint();
+    }
+    void Repaint() {
         InvalidateRect(window_.Get(), nullptr, TRUE);
         UpdateWindow(window_.Get());
     }
@@ -127,6 +194,62 @@ TEST(ScreenPicture, ComparesEachPictureWithTheFirstInOneReusedBuffer) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// Exactly the pixels of the area are compared: the last one counts, the ones just
+// outside it on every side do not.
+TEST(ScreenPicture, ComparesThePixelsOfTheAreaAndNoOther) {
+    BoxRecorder boxes;
+    ColourPatch patch(kArea);
+    ScreenPicture picture(kArea);
+    ASSERT_TRUE(picture.IsReady());
+    picture.TakeReference();
+
+    const LONG l = kArea.left, t = kArea.top, r = kArea.right, b = kArea.bottom;
+    const std::vector<POINT> outside = {{l - 1, t}, {l, t - 1}, {l - 1, t - 1}, {r, b - 1},
+                                        {r - 1, b}, {r, b},     {r, t},         {l, b}};
+    for (const POINT& p : outside) patch.SetPixel(p, kRed);
+    ASSERT_TRUE(WaitForScreen(outside, kRed));
+    EXPECT_FALSE(picture.HasChanged()) << "a pixel outside the area was compared";
+
+    const std::vector<POINT> last = {{r - 1, b - 1}};
+    patch.SetPixel(last[0], kRed);
+    ASSERT_TRUE(WaitForScreen(last, kRed));
+    EXPECT_TRUE(picture.HasChanged()) << "the last pixel of the area was not compared";
+
+    const std::vector<POINT> first = {{l, t}};
+    patch.SetColour(kGreen);
+    ASSERT_TRUE(WaitForScreen(last, kGreen));
+    EXPECT_FALSE(picture.HasChanged());
+    patch.SetPixel(first[0], kRed);
+    ASSERT_TRUE(WaitForScreen(first, kRed));
+    EXPECT_TRUE(picture.HasChanged()) << "the first pixel of the area was not compared";
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// Each tick compares the area with the picture taken at the start: a change undone
+// before the tick is not seen, one that stays ends the watch at that tick.
+TEST(ScreenWatcher, EachTickComparesWithTheFirstPicture) {
+    BoxRecorder boxes;
+    ColourPatch patch(kArea);
+    ScreenWatcher watcher(kArea, false, L"", 1, L"cmd");
+    ASSERT_TRUE(watcher.IsReady());
+    const std::vector<POINT> corners = {{kArea.left, kArea.top}, {kArea.right - 1, kArea.bottom - 1}};
+    watcher.Tick();
+    EXPECT_EQ(TakePostedQuit(), -1) << "an unchanged area ended the watch";
+
+    patch.SetColour(kRed);
+    ASSERT_TRUE(WaitForScreen(corners, kRed));
+    patch.SetColour(kGreen);
+    ASSERT_TRUE(WaitForScreen(corners, kGreen));
+    watcher.Tick();
+    EXPECT_EQ(TakePostedQuit(), -1) << "a change undone before the tick ended the watch";
+
+    patch.SetColour(kBlue);
+    ASSERT_TRUE(WaitForScreen(corners, kBlue));
+    watcher.Tick();
+    EXPECT_EQ(TakePostedQuit(), 1) << "the change did not end the watch";
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 // Under Wine on a display without a window manager every window of the watcher takes
 // about two seconds to go, so each test makes one watcher and runs it more than once.
 TEST(ScreenWatcher, FrameClicksDoNothingAndAChangeEndsTheWatch) {
@@ -144,7 +267,7 @@ TEST(ScreenWatcher, FrameClicksDoNothingAndAChangeEndsTheWatch) {
     // Clicks on the frame bars do nothing; the change ends the watch at the next tick.
     PostMessageW(watcher.FrameWindow(kLeftBar), WM_LBUTTONUP, 0, 0);
     PostMessageW(watcher.FrameWindow(kTopBar), WM_RBUTTONUP, 0, 0);
-    patch.SetColour(RGB(0, 0, 255));
+    patch.SetColour(kBlue);
     {
         QuitLater later(5000, 7);
         EXPECT_EQ(watcher.RunScreenWatch(), 1);
@@ -152,7 +275,7 @@ TEST(ScreenWatcher, FrameClicksDoNothingAndAChangeEndsTheWatch) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-TEST(ScreenWatcher, UnchangedAreaKeepsWatchingUntilTheNoteIsClicked) {
+TEST(ScreenWatcher, ClicksOnTheNoteCancel) {
     BoxRecorder boxes;
     ColourPatch patch(kArea);
     ScreenWatcher watcher(kArea, false, L"モニター:10分", 0, L"");
@@ -162,10 +285,6 @@ TEST(ScreenWatcher, UnchangedAreaKeepsWatchingUntilTheNoteIsClicked) {
     EXPECT_EQ(watcher.Note()->Lines().Count(), 4);
     EXPECT_GT(size.lineHeight, 0);
     EXPECT_EQ(size.height, 4 * size.lineHeight);
-    {
-        QuitLater later(2600, 7);  // two ticks and a half
-        EXPECT_EQ(watcher.RunScreenWatch(), 7);
-    }
     for (UINT click : {WM_LBUTTONUP, WM_RBUTTONUP}) {
         PostMessageW(watcher.Note()->Window(), click, 0, 0);
         QuitLater later(5000, 7);

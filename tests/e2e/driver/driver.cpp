@@ -372,9 +372,11 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 Program::~Program() {
-    if (::testing::Test::HasFailure() && process_) SaveDiagnostics(L"failure");
-    if (IsRunning()) Kill();
+    // Named after the program, so that the runs of one test keep their own files.
+    if (::testing::Test::HasFailure() && process_) SaveDiagnostics(L"failure-" + name_);
+    Kill();
     if (process_) CloseHandle(process_);
+    if (job_) CloseHandle(job_);
 }
 
 bool Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
@@ -383,17 +385,36 @@ bool Program::Start(const std::wstring& exe, const std::wstring& arguments, cons
     if (!wholeCommandLine && !arguments.empty()) commandLine += L" " + arguments;
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(L'\0');
+    // The desktop's own process (explorer under Wine) is started by the first program that
+    // needs the desktop; it would then belong to the job and end with it. This test starts
+    // it instead, if it is not running yet.
+    GetDesktopWindow();
+    // The job ends its processes when its last handle goes, also when this test dies.
+    job_ = CreateJobObjectW(nullptr, nullptr);
+    if (job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    }
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
         ADD_FAILURE() << "CreateProcess failed for " << Narrow(exe) << ": " << GetLastError();
         return false;
     }
+    if (job_ && !AssignProcessToJobObject(job_, pi.hProcess)) {
+        std::fprintf(stderr, "the process is not in a job of its own (%lu): what it starts may outlive it\n",
+                     GetLastError());
+        CloseHandle(job_);
+        job_ = nullptr;
+    }
+    ResumeThread(pi.hThread);
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
+    name_ = exe.substr(exe.find_last_of(L"\\/") + 1);
     WaitForInputIdle(process_, 5000);
     return true;
 }
@@ -471,10 +492,28 @@ bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode) const {
     return true;
 }
 
+int Program::StartedProcesses() const {
+    if (!job_) return -1;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting), nullptr))
+        return -1;
+    return static_cast<int>(accounting.TotalProcesses) - 1;
+}
+
 void Program::Kill() {
-    if (!process_) return;
-    TerminateProcess(process_, 255);
-    WaitForSingleObject(process_, 5000);
+    if (job_) {
+        TerminateJobObject(job_, 255);
+        WaitUntil(
+            [&] {
+                JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+                return !QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
+                                                  sizeof(accounting), nullptr) ||
+                       accounting.ActiveProcesses == 0;
+            },
+            10000);
+    }
+    if (process_ && IsRunning()) TerminateProcess(process_, 255);
+    if (process_) WaitForSingleObject(process_, 5000);
 }
 
 namespace {

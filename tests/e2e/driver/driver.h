@@ -86,11 +86,14 @@ std::vector<DWORD> GrabScreenPixels(const RECT& r);
 // Saves the whole virtual screen as a 24-bit bitmap.
 bool SaveScreenshot(const std::wstring& path);
 
-// One run of the program (or of any executable) under test.
+// One run of the program (or of any executable) under test. The process and every
+// process it starts belong to a job of their own, so that ending the run ends them all.
 class Program {
 public:
     Program() = default;
-    ~Program();  // ends a still-running process; after a failed test saves diagnostics
+    // Ends a still-running process and whatever it started; after a failed test saves
+    // diagnostics first.
+    ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
@@ -111,13 +114,20 @@ public:
     MessageBoxInfo WaitForMessageBox(DWORD timeoutMs) const;
     // Waits for the end; returns false on timeout. exitCode receives the code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode) const;
+    // How many processes the program has started so far, ended ones included (the
+    // processes those started count too); -1 when it cannot be told.
+    int StartedProcesses() const;
+    // Ends the program and every process it started, and waits until all have ended, so
+    // that nothing of this run holds a single-instance name into the next test.
     void Kill();
     // Screenshot and window texts into ArtifactsDir(), named after the test.
     void SaveDiagnostics(const std::wstring& tag) const;
 
 private:
     HANDLE process_ = nullptr;
+    HANDLE job_ = nullptr;
     DWORD pid_ = 0;
+    std::wstring name_;
 };
 
 // Polls a condition every 50 ms until it holds or the time is over.

@@ -1,0 +1,102 @@
+// Shared by the benchmarks: a clock, the summary of repeated measurements, and the goals
+// the figures are held to. Every benchmark states its goals, prints each figure beside
+// its goal, and ends with exit code 1 when a figure misses its goal, so that
+// scripts/bench.sh shows a regression at a glance.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace bench {
+
+// Milliseconds on the performance counter.
+inline double NowMs() {
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The median of a set of measurements with their spread: the first and third quartiles
+// and the extremes.
+struct Summary {
+    double median = 0;
+    double lowerQuartile = 0;
+    double upperQuartile = 0;
+    double minimum = 0;
+    double maximum = 0;
+    size_t count = 0;
+};
+
+inline double Quantile(const std::vector<double>& sorted, double q) {
+    if (sorted.empty()) return 0;
+    double at = q * static_cast<double>(sorted.size() - 1);
+    size_t below = static_cast<size_t>(at);
+    size_t above = below + 1 < sorted.size() ? below + 1 : below;
+    double part = at - static_cast<double>(below);
+    return sorted[below] + (sorted[above] - sorted[below]) * part;
+}
+
+inline Summary Summarize(std::vector<double> samples) {
+    Summary summary;
+    if (samples.empty()) return summary;
+    std::sort(samples.begin(), samples.end());
+    summary.count = samples.size();
+    summary.median = Quantile(samples, 0.5);
+    summary.lowerQuartile = Quantile(samples, 0.25);
+    summary.upperQuartile = Quantile(samples, 0.75);
+    summary.minimum = samples.front();
+    summary.maximum = samples.back();
+    return summary;
+}
+
+// "median 1.23 ms (quartiles 1.10 to 1.40, range 0.90 to 3.00, 100 runs)"
+inline void PrintSummary(const char* what, const Summary& s, const char* unit) {
+    std::printf("%s: median %.3f %s (quartiles %.3f to %.3f, range %.3f to %.3f, %zu runs)\n", what, s.median, unit,
+                s.lowerQuartile, s.upperQuartile, s.minimum, s.maximum, s.count);
+}
+
+// The goals of one benchmark. Each check prints the figure, the goal and whether it is
+// met; ExitCode is 1 when any goal was missed.
+class Goals {
+public:
+    explicit Goals(const char* benchmark) : benchmark_(benchmark) {}
+
+    bool AtMost(const char* figure, double value, double limit, const char* unit) {
+        return Report(figure, value, value <= limit, "at most", limit, unit);
+    }
+    bool AtLeast(const char* figure, double value, double limit, const char* unit) {
+        return Report(figure, value, value >= limit, "at least", limit, unit);
+    }
+    // A condition that the measurement itself depends on (the work was really done).
+    bool Holds(const char* what, bool holds) {
+        std::printf("%s %s: %s\n", holds ? "goal met:   " : "GOAL MISSED:", what, holds ? "yes" : "no");
+        if (!holds) ++missed_;
+        return holds;
+    }
+
+    int ExitCode() const {
+        if (missed_)
+            std::printf("%s: %d goal(s) missed\n", benchmark_, missed_);
+        else
+            std::printf("%s: every goal met\n", benchmark_);
+        return missed_ ? 1 : 0;
+    }
+
+private:
+    bool Report(const char* figure, double value, bool met, const char* relation, double limit, const char* unit) {
+        std::printf("%s %s %.3f %s (goal: %s %.3f %s)\n", met ? "goal met:   " : "GOAL MISSED:", figure, value, unit,
+                    relation, limit, unit);
+        if (!met) ++missed_;
+        return met;
+    }
+
+    const char* benchmark_;
+    int missed_ = 0;
+};
+
+}  // namespace bench
