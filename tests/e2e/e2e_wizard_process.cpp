@@ -149,6 +149,12 @@ protected:
     }
 
     void OpenProcessPage() {
+        // Going back from the action page stores it: give it a parameter to store, unless
+        // the test has set an action of its own.
+        if (folder_.ReadSetting(L"Tollerup", L"ParamCmd").empty()) {
+            folder_.WriteSetting(L"Tollerup", L"Act", 1);
+            folder_.WriteSetting(L"Tollerup", L"ParamCmd", L"cmd /c exit");
+        }
         ASSERT_TRUE(tlr_.Start(ProgramPath(), L"", folder_.Path()));
         wizard_ = Wizard::WaitFor(tlr_, kWait);
         ASSERT_TRUE(wizard_) << "no wizard";
