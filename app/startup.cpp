@@ -31,23 +31,27 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
     ~SingleInstance() { Release(); }
 
-    // False when another instance with the same name runs.
+    // False when another instance with the same name runs, also when that instance runs
+    // elevated and its mutex refuses this process.
     bool Acquire(const WideString& name) {
-        HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
-        if (existing) {
-            CloseHandle(existing);
-            return false;
-        }
+        // The least access that tells whether the name is taken.
+        UniqueHandle existing(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
+        DWORD openError = existing ? ERROR_SUCCESS : GetLastError();
+        if (AnswerToOpen(existing.IsValid(), openError) == InstanceAnswer::AlreadyRunning) return false;
+
         SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, TRUE};
         mutex_.Reset(CreateMutexW(&attributes, TRUE, name.c_str()));
-        if (!mutex_) {
-            ReportLastError(FALSE, "CreateMutex");
-        } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
-            // Created by another instance between the two calls: it is not ours.
-            mutex_.Reset();
+        DWORD createError = GetLastError();
+        switch (AnswerToCreate(mutex_.IsValid(), createError)) {
+        case InstanceAnswer::AlreadyRunning:
+            mutex_.Reset();  // not ours
             return false;
+        case InstanceAnswer::CreateFailed:
+            ReportErrorCode(static_cast<long>(createError), "CreateMutex");
+            return true;
+        default:
+            return true;
         }
-        return true;
     }
     void Release() {
         if (mutex_) ReleaseMutex(mutex_.Get());
