@@ -102,6 +102,16 @@ struct ImageListTraits {
     static BOOL Close(Handle h) { return ImageList_Destroy(h); }
 };
 
+struct ActivationContextTraits {  // CreateActCtxW fails with INVALID_HANDLE_VALUE
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static BOOL Close(Handle h) {
+        ReleaseActCtx(h);
+        return TRUE;
+    }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
@@ -112,6 +122,7 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueHook = UniqueResource<HookTraits>;
 using UniqueImageList = UniqueResource<ImageListTraits>;
+using UniqueActivationContext = UniqueResource<ActivationContextTraits>;
 
 // Any GDI object (bitmap, brush, pen, font, region).
 template <typename T>

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "actions/action.h"
+#include "app/common_controls.h"
 #include "app/handles.h"
 #include "app/message_box.h"
 #include "app/paths.h"
@@ -62,16 +63,28 @@ private:
     UniqueHandle mutex_;
 };
 
-// OLE is initialised at start; the wizard's road gives it back when it ends.
-class OleScope {
+// OLE for the roads that use it: the wizard (shell links, files dropped on an edit box),
+// the shell's "runas" and "open", and the media action's audio interfaces. Initialised
+// on this thread before its first use, given back when start-up ends. A road that only
+// refuses its start never loads it.
+class OleOnDemand {
 public:
-    OleScope() = default;
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    ~OleScope() { OleUninitialize(); }
+    OleOnDemand() = default;
+    OleOnDemand(const OleOnDemand&) = delete;
+    OleOnDemand& operator=(const OleOnDemand&) = delete;
+    ~OleOnDemand() {
+        if (initialised_) OleUninitialize();
+    }
+    void Ensure() {
+        if (!initialised_) initialised_ = SUCCEEDED(OleInitialize(nullptr));
+    }
+
+private:
+    bool initialised_ = false;
 };
 
 struct StartupState {
+    OleOnDemand ole;
     HINSTANCE instance = nullptr;
     int showCommand = SW_SHOWNORMAL;
     int elevation = kElevationNotSplit;
@@ -91,24 +104,25 @@ WideString CurrentDirectory() {
 }
 
 // After a met watch: the pause, the optional capture with its own pause, the action.
-void CaptureAndAct(SettingSection& section, const MonitorLayout& layout, const WideString& capturePath) {
+void CaptureAndAct(StartupState& state, SettingSection& section, const MonitorLayout& layout) {
     Sleep(1000);
     if (section.ReadBool(L"Capture", false)) {
-        CaptureDesktop(section, layout.bounds, capturePath);
+        CaptureDesktop(section, layout.bounds, state.capturePath);
         Sleep(1000);
     }
+    state.ole.Ensure();
     PerformAction(section);
 }
 
-void RelaunchElevated(const StartupState& state, const WideString& arguments, SingleInstance& instance) {
+void RelaunchElevated(StartupState& state, const WideString& arguments, SingleInstance& instance) {
     // The elevated instance has the same argument text: let go of the name first.
     instance.Release();
+    state.ole.Ensure();
     ShellExecuteW(nullptr, L"runas", state.programPath.c_str(), arguments.c_str(), state.currentDirectory.c_str(),
                   state.showCommand);
 }
 
-int RunSettingRoad(StartupState& state, SettingSection& section, const WideString& name, const MonitorLayout& layout,
-                   SingleInstance& instance) {
+int RunSettingRoad(StartupState& state, SettingSection& section, const WideString& name, SingleInstance& instance) {
     section.SetSection(name);
     SectionLines lines;
     if (section.ReadSection(name, lines) == 0) {
@@ -120,9 +134,10 @@ int RunSettingRoad(StartupState& state, SettingSection& section, const WideStrin
         RelaunchElevated(state, relaunch.arguments, instance);
         return 0;
     }
+    MonitorLayout layout;
     switch (RunWatch(section)) {
     case WatchResult::Met:
-        CaptureAndAct(section, layout, state.capturePath);
+        CaptureAndAct(state, section, layout);
         return 0;
     case WatchResult::Refused:
         return 1;
@@ -132,8 +147,9 @@ int RunSettingRoad(StartupState& state, SettingSection& section, const WideStrin
     return 0;
 }
 
-int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& layout, SingleInstance& instance) {
+int RunWizardRoad(StartupState& state, SettingSection& section, SingleInstance& instance) {
     section.WriteString(L"PCHandle", L"0");
+    MonitorLayout layout;
     bool startRequested = false;
     WizardContext context;
     context.section = &section;
@@ -145,9 +161,7 @@ int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& l
     context.programPath = state.programPath;
     context.showCommand = state.showCommand;
     context.startRequested = &startRequested;
-    // COM stays up until the action after the wizard has run: the media action needs it
-    // for the volume, the command action for the shell.
-    OleScope ole;
+    state.ole.Ensure();
     int exitCode = RunWizard(context);
     if (!startRequested) return exitCode;
     RelaunchDecision relaunch = DecideRelaunch(section.ReadBool(L"AsAdmin", false), state.elevation, section.Section());
@@ -157,7 +171,7 @@ int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& l
     }
     switch (RunWatch(section)) {
     case WatchResult::Met:
-        CaptureAndAct(section, layout, state.capturePath);
+        CaptureAndAct(state, section, layout);
         return exitCode;
     case WatchResult::Refused:
         return 1;
@@ -181,7 +195,6 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
         ShowErrorBox(kStartTheOtherProgramText);
         return 1;
     }
-    OleInitialize(nullptr);
 
     CommandLineParts parts = SplitCommandLineText(GetCommandLineW());
     state.programPath = parts.program;
@@ -193,25 +206,31 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
         return 1;
     }
 
+    // Only what the road needs is prepared: a refused argument needs nothing more.
+    RoadChoice choice = ChooseRoad(state.argumentText);
+    if (choice.road == Road::Refused) {
+        ShowErrorBox(L"引数が間違っています");
+        return 1;
+    }
+    // Every road from here on may show the common controls.
+    CommonControlsActivation commonControls;
     state.currentDirectory = CurrentDirectory();
     state.capturePath = FileInFolder(state.currentDirectory, kCaptureFileName);
     state.settingsPath = FileInFolder(state.currentDirectory, kSettingsFileName);
     SettingSection section(state.settingsPath, kWorkingSection);
-    MonitorLayout layout;
 
-    RoadChoice choice = ChooseRoad(state.argumentText);
     switch (choice.road) {
     case Road::RunSetting:
-        return RunSettingRoad(state, section, choice.sectionName, layout, single);
+        return RunSettingRoad(state, section, choice.sectionName, single);
     case Road::PerformAction:
         section.SetSection(choice.sectionName);
+        state.ole.Ensure();
         PerformAction(section);
         return 0;
     case Road::Wizard:
-        return RunWizardRoad(state, section, layout, single);
+        return RunWizardRoad(state, section, single);
     case Road::Refused:
         break;
     }
-    ShowErrorBox(L"引数が間違っています");
     return 1;
 }

@@ -104,22 +104,23 @@ public:
     }
 };
 
+struct ClassSearch {
+    const wchar_t* name;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM param) {
+    ClassSearch* search = reinterpret_cast<ClassSearch*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (lstrcmpW(name, search->name) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 HWND FindOwnWindowOfClass(const wchar_t* className) {
-    struct Search {
-        const wchar_t* name;
-        HWND found;
-    } search = {className, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(param);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpW(name, s->name) != 0) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search = {className, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 }  // namespace
