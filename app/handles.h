@@ -102,16 +102,6 @@ struct ImageListTraits {
     static BOOL Close(Handle h) { return ImageList_Destroy(h); }
 };
 
-struct ActivationContextTraits {  // CreateActCtxW fails with INVALID_HANDLE_VALUE
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static BOOL Close(Handle h) {
-        ReleaseActCtx(h);
-        return TRUE;
-    }
-};
-
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
@@ -122,7 +112,6 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueHook = UniqueResource<HookTraits>;
 using UniqueImageList = UniqueResource<ImageListTraits>;
-using UniqueActivationContext = UniqueResource<ActivationContextTraits>;
 
 // Any GDI object (bitmap, brush, pen, font, region).
 template <typename T>
@@ -226,4 +215,25 @@ public:
 
 private:
     T* ptr_ = nullptr;
+};
+
+// OLE for the roads that use it: the wizard (shell links, files dropped on an edit box),
+// the shell's "runas" and "open", and the media action's audio interfaces. Initialised on
+// this thread before its first use, once however often it is asked for, and given back
+// when the owner ends: start-up owns it, so it lasts until after the action. A road that
+// only refuses its start never loads it.
+class OleOnDemand {
+public:
+    OleOnDemand() = default;
+    OleOnDemand(const OleOnDemand&) = delete;
+    OleOnDemand& operator=(const OleOnDemand&) = delete;
+    ~OleOnDemand() {
+        if (initialised_) OleUninitialize();
+    }
+    void Ensure() {
+        if (!initialised_) initialised_ = SUCCEEDED(OleInitialize(nullptr));
+    }
+
+private:
+    bool initialised_ = false;
 };

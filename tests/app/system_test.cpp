@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <string>
 
-#include "app/common_controls.h"
+#include "app/handles.h"
 #include "app/message_box.h"
 #include "app/message_loop.h"
 #include "app/paths.h"
@@ -210,11 +211,9 @@ TEST(SystemInfo, OptionalSystemLibrariesLoadFromTheSystemFolder) {
     EXPECT_EQ(LoadSystemLibrary(L"tollerup-no-such-library.dll"), nullptr);
 }
 
-// The roads that show windows get the common controls of version 6 from the system's
-// side-by-side store, not the older ones of the system folder.
-TEST(CommonControls, TheActivationGivesVersionSix) {
-    CommonControlsActivation activation;
-    ASSERT_TRUE(activation.IsActive());
+// The program's manifest (linked into this test program as well) gives the common controls
+// of version 6 from the system's side-by-side store, not the older ones of the system folder.
+TEST(CommonControls, TheManifestGivesVersionSix) {
     HMODULE library = LoadLibraryW(L"comctl32.dll");
     ASSERT_NE(library, nullptr);
     wchar_t path[MAX_PATH] = {};
@@ -224,4 +223,47 @@ TEST(CommonControls, TheActivationGivesVersionSix) {
     for (wchar_t& c : lower) c = towlower(c);
     EXPECT_NE(lower.find(L"common-controls_6595b64144ccf1df_6."), std::wstring::npos)
         << "comctl32 came from elsewhere: " << std::string(lower.begin(), lower.end());
+}
+
+// OLE is up from the first Ensure until its owner ends, and no longer: asked for twice,
+// it is still given back with the owner (start-up relies on that to keep it up through the
+// action and no further). Run on a thread of its own, which nothing else has initialised.
+namespace {
+HRESULT CreateShellLink() {
+    IUnknown* link = nullptr;
+    HRESULT hr =
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&link));
+    if (link) link->Release();
+    return hr;
+}
+
+struct OleSteps {
+    HRESULT before = S_OK, unused = S_OK, used = E_FAIL, after = S_OK;
+};
+
+DWORD WINAPI RunOleSteps(void* param) {
+    OleSteps& steps = *static_cast<OleSteps*>(param);
+    steps.before = CreateShellLink();
+    {
+        OleOnDemand ole;
+        steps.unused = CreateShellLink();
+        ole.Ensure();
+        ole.Ensure();
+        steps.used = CreateShellLink();
+    }
+    steps.after = CreateShellLink();
+    return 0;
+}
+}  // namespace
+
+TEST(OleOnDemand, UpFromTheFirstUseUntilTheOwnerEnds) {
+    OleSteps steps;
+    HANDLE thread = CreateThread(nullptr, 0, RunOleSteps, &steps, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(steps.before, CO_E_NOTINITIALIZED);
+    EXPECT_EQ(steps.unused, CO_E_NOTINITIALIZED) << "OLE was started before it was asked for";
+    EXPECT_EQ(steps.used, S_OK);
+    EXPECT_EQ(steps.after, CO_E_NOTINITIALIZED) << "OLE outlived its owner";
 }
