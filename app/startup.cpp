@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include "actions/action.h"
-#include "app/common_controls.h"
 #include "app/handles.h"
 #include "app/message_box.h"
 #include "app/paths.h"
@@ -61,26 +60,6 @@ public:
 
 private:
     UniqueHandle mutex_;
-};
-
-// OLE for the roads that use it: the wizard (shell links, files dropped on an edit box),
-// the shell's "runas" and "open", and the media action's audio interfaces. Initialised
-// on this thread before its first use, given back when start-up ends. A road that only
-// refuses its start never loads it.
-class OleOnDemand {
-public:
-    OleOnDemand() = default;
-    OleOnDemand(const OleOnDemand&) = delete;
-    OleOnDemand& operator=(const OleOnDemand&) = delete;
-    ~OleOnDemand() {
-        if (initialised_) OleUninitialize();
-    }
-    void Ensure() {
-        if (!initialised_) initialised_ = SUCCEEDED(OleInitialize(nullptr));
-    }
-
-private:
-    bool initialised_ = false;
 };
 
 struct StartupState {
@@ -212,8 +191,6 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
         ShowErrorBox(L"引数が間違っています");
         return 1;
     }
-    // Every road from here on may show the common controls.
-    CommonControlsActivation commonControls;
     state.currentDirectory = CurrentDirectory();
     state.capturePath = FileInFolder(state.currentDirectory, kCaptureFileName);
     state.settingsPath = FileInFolder(state.currentDirectory, kSettingsFileName);

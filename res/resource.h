@@ -4,4 +4,3 @@
 #define IDI_APP 101          // program icon, 16, 32 and 48 pixels
 #define IDB_WINDOW_TREE 102  // images of the window tree
 #define IDC_NOTE_CURSOR 904  // cursor over the screen watch's note window
-#define IDR_COMMON_CONTROLS 200  // manifest of Common Controls 6, activated at run time

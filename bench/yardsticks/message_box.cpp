@@ -1,7 +1,6 @@
 // The yardstick of the start-up benchmark: the smallest Win32 program that shows the box
-// of a refused start. Built three times: without a manifest, with the program's manifest,
-// and with that manifest asking for Common Controls 6 as well (what the program's own
-// manifest asked for before those were activated only for the roads that show windows).
+// of a refused start. Built three times: without a manifest, with the program's manifest
+// less its Common Controls 6 dependency, and with the program's manifest as it is.
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -247,8 +247,9 @@ std::set<std::string> ModulesWhileTheBoxShows(const std::wstring& exe, const std
 }
 
 // A start that is refused at once shows its box without loading the libraries that only
-// the other roads use: it loads none of them that a program which only shows a message
-// box does not load as well (under Wine the display driver itself loads OLE).
+// the other roads use: it loads none of them that a program with the same manifest which
+// only shows a message box does not load as well (the box's buttons come from the common
+// controls of the manifest; under Wine the display driver itself loads OLE).
 TEST(Startup, ARefusedStartLoadsNoLibraryOfTheOtherRoads) {
     TempFolder folder;
     DWORD code = 99;

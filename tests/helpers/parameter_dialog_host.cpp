@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "app/common_controls.h"
 #include "app/paths.h"
 #include "app/settings.h"
 #include "app/special_folder.h"
@@ -133,8 +132,6 @@ LRESULT CALLBACK DropHostProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SetAppInstance(instance);
-    // As on the program's roads that show these dialogs.
-    CommonControlsActivation commonControls;
     OleInitialize(nullptr);
     Request request = ReadRequest();
 
