@@ -18,22 +18,31 @@ const DWORD kMciWindowStyle = 0x4078;
 // The player that exists, if any.
 MciPlayer* g_player = nullptr;
 
-// Polls until the device no longer plays; returns whether it was seen playing.
+// At the start and not playing: a device that has not begun yet (or never will).
+bool AtTheStart(PlaybackDevice& device) {
+    return device.End() > device.Start() && device.Position() == device.Start();
+}
+
+// Polls until the device has played and stopped; returns whether it was seen playing. A
+// device that has not begun yet is polled on while it stays at the start, up to
+// kPlaybackStartPolls polls.
 bool WaitWhilePlaying(PlaybackDevice& device) {
     bool played = false;
-    bool playing = false;
-    do {
+    int waited = 0;
+    for (;;) {
         device.Pause();
-        playing = device.Mode() == MCI_MODE_PLAY;
-        if (playing) played = true;
-    } while (playing);
-    return played;
+        if (device.Mode() == MCI_MODE_PLAY) {
+            played = true;
+            continue;
+        }
+        if (played || ++waited >= kPlaybackStartPolls || !AtTheStart(device)) return played;
+    }
 }
 
 // A device that accepted the play but never played (no audio output, for one) stays at
 // the start: that is a failure, not the end of playback.
 bool NeverPlayed(PlaybackDevice& device, bool seenPlaying) {
-    return !seenPlaying && device.End() > device.Start() && device.Position() == device.Start();
+    return !seenPlaying && AtTheStart(device);
 }
 
 bool CannotPlay(PlaybackDevice& device) {

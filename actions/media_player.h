@@ -36,8 +36,13 @@ public:
     virtual HWND Window() const = 0;
 };
 
+// A device still opening (a large video, a slow disk, a CD spinning up) has not begun at
+// the first poll: it is given this many polls (half a second each) to begin playing.
+const int kPlaybackStartPolls = 10;
+
 // Plays to the end (polling every half second). False after "再生できません", also when
-// the device accepted the play but never played and stayed at the start.
+// the device accepted the play but has not begun within kPlaybackStartPolls polls and is
+// still at the start.
 bool PlayOnce(PlaybackDevice& device);
 // Plays again each time playback ran to its end; stops when it was stopped before the
 // end or the device is not ready. False after "再生できません" (as for PlayOnce).

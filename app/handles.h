@@ -216,3 +216,24 @@ public:
 private:
     T* ptr_ = nullptr;
 };
+
+// OLE for the roads that use it: the wizard (shell links, files dropped on an edit box),
+// the shell's "runas" and "open", and the media action's audio interfaces. Initialised on
+// this thread before its first use, once however often it is asked for, and given back
+// when the owner ends: start-up owns it, so it lasts until after the action. A road that
+// only refuses its start never loads it.
+class OleOnDemand {
+public:
+    OleOnDemand() = default;
+    OleOnDemand(const OleOnDemand&) = delete;
+    OleOnDemand& operator=(const OleOnDemand&) = delete;
+    ~OleOnDemand() {
+        if (initialised_) OleUninitialize();
+    }
+    void Ensure() {
+        if (!initialised_) initialised_ = SUCCEEDED(OleInitialize(nullptr));
+    }
+
+private:
+    bool initialised_ = false;
+};

@@ -6,7 +6,7 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Libraries load from System32 only; nothing beside the program or in the current
     // directory is picked up.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    RestrictLibrarySearch();
     InitRegistryViewFlag();
     return RunTollerup(instance, showCommand);
 }

@@ -38,3 +38,18 @@ public:
 };
 // Installs a presenter (nullptr restores the system's boxes); returns the previous one.
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter);
+
+// While it exists no box is shown: each one is dropped and answers IDOK. For the end of
+// the Windows session, when nobody is left to answer a box and a box that waits would
+// hold up the shutdown.
+class DroppedBoxes : public MessageBoxPresenter {
+public:
+    DroppedBoxes() { previous_ = SetMessageBoxPresenter(this); }
+    ~DroppedBoxes() override { SetMessageBoxPresenter(previous_); }
+    DroppedBoxes(const DroppedBoxes&) = delete;
+    DroppedBoxes& operator=(const DroppedBoxes&) = delete;
+    int Present(HWND, const WideString&, UINT) override { return IDOK; }
+
+private:
+    MessageBoxPresenter* previous_ = nullptr;
+};

@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include "actions/action.h"
+#include "app/message_box.h"
 #include "app/paths.h"
 #include "app/run_setup.h"
 
@@ -51,15 +52,21 @@ ScreenWatchSetup ReadScreenWatchSetup(const SettingSection& section, const Watch
 }
 
 WatchResult RunWatch(SettingSection& section) {
-    WatchKind kind = WatchKindForMode(section.ReadInt(L"WatchMode", 0));
-    WatchedAction action = ReadWatchedAction(section);
-    switch (kind) {
-    case WatchKind::Process:
-        return RunProcessModeWatch(ReadProcessWatchSetup(section, action));
-    case WatchKind::Screen:
-        return RunScreenModeWatch(ReadScreenWatchSetup(section, action));
-    case WatchKind::None:
-        break;
+    try {
+        WatchKind kind = WatchKindForMode(section.ReadInt(L"WatchMode", 0));
+        WatchedAction action = ReadWatchedAction(section);
+        switch (kind) {
+        case WatchKind::Process:
+            return RunProcessModeWatch(ReadProcessWatchSetup(section, action));
+        case WatchKind::Screen:
+            return RunScreenModeWatch(ReadScreenWatchSetup(section, action));
+        case WatchKind::None:
+            break;
+        }
+        return WatchResult::Met;  // nothing to watch: the action follows at once
+    } catch (...) {
+        // Whatever the watch held was given back as the fault left it.
+        ShowErrorBox(kWatchFaultText);
+        return WatchResult::Refused;
     }
-    return WatchResult::Met;  // nothing to watch: the action follows at once
 }

@@ -31,23 +31,27 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
     ~SingleInstance() { Release(); }
 
-    // False when another instance with the same name runs.
+    // False when another instance with the same name runs, also when that instance runs
+    // elevated and its mutex refuses this process.
     bool Acquire(const WideString& name) {
-        HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
-        if (existing) {
-            CloseHandle(existing);
-            return false;
-        }
+        // The least access that tells whether the name is taken.
+        UniqueHandle existing(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
+        DWORD openError = existing ? ERROR_SUCCESS : GetLastError();
+        if (AnswerToOpen(existing.IsValid(), openError) == InstanceAnswer::AlreadyRunning) return false;
+
         SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, TRUE};
         mutex_.Reset(CreateMutexW(&attributes, TRUE, name.c_str()));
-        if (!mutex_) {
-            ReportLastError(FALSE, "CreateMutex");
-        } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
-            // Created by another instance between the two calls: it is not ours.
-            mutex_.Reset();
+        DWORD createError = GetLastError();
+        switch (AnswerToCreate(mutex_.IsValid(), createError)) {
+        case InstanceAnswer::AlreadyRunning:
+            mutex_.Reset();  // not ours
             return false;
+        case InstanceAnswer::CreateFailed:
+            ReportErrorCode(static_cast<long>(createError), "CreateMutex");
+            return true;
+        default:
+            return true;
         }
-        return true;
     }
     void Release() {
         if (mutex_) ReleaseMutex(mutex_.Get());
@@ -58,16 +62,8 @@ private:
     UniqueHandle mutex_;
 };
 
-// OLE is initialised at start; the wizard's road gives it back when it ends.
-class OleScope {
-public:
-    OleScope() = default;
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    ~OleScope() { OleUninitialize(); }
-};
-
 struct StartupState {
+    OleOnDemand ole;
     HINSTANCE instance = nullptr;
     int showCommand = SW_SHOWNORMAL;
     int elevation = kElevationNotSplit;
@@ -87,24 +83,25 @@ WideString CurrentDirectory() {
 }
 
 // After a met watch: the pause, the optional capture with its own pause, the action.
-void CaptureAndAct(SettingSection& section, const MonitorLayout& layout, const WideString& capturePath) {
+void CaptureAndAct(StartupState& state, SettingSection& section, const MonitorLayout& layout) {
     Sleep(1000);
     if (section.ReadBool(L"Capture", false)) {
-        CaptureDesktop(section, layout.bounds, capturePath);
+        CaptureDesktop(section, layout.bounds, state.capturePath);
         Sleep(1000);
     }
+    state.ole.Ensure();
     PerformAction(section);
 }
 
-void RelaunchElevated(const StartupState& state, const WideString& arguments, SingleInstance& instance) {
+void RelaunchElevated(StartupState& state, const WideString& arguments, SingleInstance& instance) {
     // The elevated instance has the same argument text: let go of the name first.
     instance.Release();
+    state.ole.Ensure();
     ShellExecuteW(nullptr, L"runas", state.programPath.c_str(), arguments.c_str(), state.currentDirectory.c_str(),
                   state.showCommand);
 }
 
-int RunSettingRoad(StartupState& state, SettingSection& section, const WideString& name, const MonitorLayout& layout,
-                   SingleInstance& instance) {
+int RunSettingRoad(StartupState& state, SettingSection& section, const WideString& name, SingleInstance& instance) {
     section.SetSection(name);
     SectionLines lines;
     if (section.ReadSection(name, lines) == 0) {
@@ -116,9 +113,10 @@ int RunSettingRoad(StartupState& state, SettingSection& section, const WideStrin
         RelaunchElevated(state, relaunch.arguments, instance);
         return 0;
     }
+    MonitorLayout layout;
     switch (RunWatch(section)) {
     case WatchResult::Met:
-        CaptureAndAct(section, layout, state.capturePath);
+        CaptureAndAct(state, section, layout);
         return 0;
     case WatchResult::Refused:
         return 1;
@@ -128,8 +126,9 @@ int RunSettingRoad(StartupState& state, SettingSection& section, const WideStrin
     return 0;
 }
 
-int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& layout, SingleInstance& instance) {
+int RunWizardRoad(StartupState& state, SettingSection& section, SingleInstance& instance) {
     section.WriteString(L"PCHandle", L"0");
+    MonitorLayout layout;
     bool startRequested = false;
     WizardContext context;
     context.section = &section;
@@ -141,9 +140,7 @@ int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& l
     context.programPath = state.programPath;
     context.showCommand = state.showCommand;
     context.startRequested = &startRequested;
-    // COM stays up until the action after the wizard has run: the media action needs it
-    // for the volume, the command action for the shell.
-    OleScope ole;
+    state.ole.Ensure();
     int exitCode = RunWizard(context);
     if (!startRequested) return exitCode;
     RelaunchDecision relaunch = DecideRelaunch(section.ReadBool(L"AsAdmin", false), state.elevation, section.Section());
@@ -153,7 +150,7 @@ int RunWizardRoad(StartupState& state, SettingSection& section, MonitorLayout& l
     }
     switch (RunWatch(section)) {
     case WatchResult::Met:
-        CaptureAndAct(section, layout, state.capturePath);
+        CaptureAndAct(state, section, layout);
         return exitCode;
     case WatchResult::Refused:
         return 1;
@@ -177,7 +174,6 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
         ShowErrorBox(kStartTheOtherProgramText);
         return 1;
     }
-    OleInitialize(nullptr);
 
     CommandLineParts parts = SplitCommandLineText(GetCommandLineW());
     state.programPath = parts.program;
@@ -189,25 +185,29 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
         return 1;
     }
 
+    // Only what the road needs is prepared: a refused argument needs nothing more.
+    RoadChoice choice = ChooseRoad(state.argumentText);
+    if (choice.road == Road::Refused) {
+        ShowErrorBox(L"引数が間違っています");
+        return 1;
+    }
     state.currentDirectory = CurrentDirectory();
     state.capturePath = FileInFolder(state.currentDirectory, kCaptureFileName);
     state.settingsPath = FileInFolder(state.currentDirectory, kSettingsFileName);
     SettingSection section(state.settingsPath, kWorkingSection);
-    MonitorLayout layout;
 
-    RoadChoice choice = ChooseRoad(state.argumentText);
     switch (choice.road) {
     case Road::RunSetting:
-        return RunSettingRoad(state, section, choice.sectionName, layout, single);
+        return RunSettingRoad(state, section, choice.sectionName, single);
     case Road::PerformAction:
         section.SetSection(choice.sectionName);
+        state.ole.Ensure();
         PerformAction(section);
         return 0;
     case Road::Wizard:
-        return RunWizardRoad(state, section, layout, single);
+        return RunWizardRoad(state, section, single);
     case Road::Refused:
         break;
     }
-    ShowErrorBox(L"引数が間違っています");
     return 1;
 }

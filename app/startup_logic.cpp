@@ -42,6 +42,17 @@ WideString SingleInstanceMutexName(const WideString& argumentText) {
     return name.Left(kMaxName - 17) + L"~" + digest;
 }
 
+InstanceAnswer AnswerToOpen(bool opened, unsigned long error) {
+    if (opened || error == ERROR_ACCESS_DENIED) return InstanceAnswer::AlreadyRunning;
+    return InstanceAnswer::TryToCreate;
+}
+
+InstanceAnswer AnswerToCreate(bool created, unsigned long error) {
+    if (error == ERROR_ALREADY_EXISTS || (!created && error == ERROR_ACCESS_DENIED))
+        return InstanceAnswer::AlreadyRunning;
+    return created ? InstanceAnswer::Owned : InstanceAnswer::CreateFailed;
+}
+
 WideString FileInFolder(const WideString& folder, const wchar_t* fileName) {
     return JoinPath(folder, fileName);
 }

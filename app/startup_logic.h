@@ -19,6 +19,22 @@ RoadChoice ChooseRoad(const WideString& argumentText);
 // system keeps its start and ends in a hash of the whole argument text.
 WideString SingleInstanceMutexName(const WideString& argumentText);
 
+// The single-instance check, one step at a time, from the system's answers: whether the
+// call gave a handle and, when it did not (or, for CreateMutexW, also when it did), its
+// GetLastError code.
+enum class InstanceAnswer {
+    AlreadyRunning,  // another instance holds the name: refuse this one
+    TryToCreate,     // nobody holds it yet: create it
+    Owned,           // created: this instance owns the name
+    CreateFailed,    // the name could not be made for another reason: report and go on
+};
+// OpenMutexW: a mutex that opens, or one that exists but refuses this process (an
+// elevated instance's mutex refuses an ordinary one), means another instance runs.
+InstanceAnswer AnswerToOpen(bool opened, unsigned long error);
+// CreateMutexW: an existing mutex (made between the two calls, or one this process may
+// not touch) means another instance runs.
+InstanceAnswer AnswerToCreate(bool created, unsigned long error);
+
 // The settings or capture path: the folder, a backslash unless the folder is a drive
 // root, then the file name.
 WideString FileInFolder(const WideString& folder, const wchar_t* fileName);

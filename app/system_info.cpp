@@ -2,6 +2,7 @@
 
 #include "app/handles.h"
 #include "app/message_box.h"
+#include "app/paths.h"
 
 int registryViewFlag = KEY_WOW64_32KEY;
 
@@ -86,4 +87,23 @@ void InitRegistryViewFlag() {
     BOOL wow64 = FALSE;
     CheckOsLevel(&wow64, nullptr);
     registryViewFlag = wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}
+
+bool RestrictLibrarySearch() {
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
+    // kernel32 is always loaded: no library is searched for to find the function.
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    SetDefaultDllDirectoriesProc setDefault =
+        kernel ? reinterpret_cast<SetDefaultDllDirectoriesProc>(GetProcAddress(kernel, "SetDefaultDllDirectories"))
+               : nullptr;
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return true;
+    SetDllDirectoryW(L"");
+    return false;
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return LoadLibraryW(JoinPath(WideString(folder), name).c_str());
 }

@@ -24,3 +24,14 @@ OsLevel CheckOsLevel(BOOL* wow64, int* elevation);
 // KEY_WOW64_64KEY under WOW64, else KEY_WOW64_32KEY; set once at start.
 extern int registryViewFlag;
 void InitRegistryViewFlag();
+
+// Libraries are looked for in the system folder only: through SetDefaultDllDirectories
+// where the system has it (Windows 8 and later, Windows 7 with its loader update), looked
+// up at run time so that the program also starts where it is missing; there at least the
+// current directory is taken out of the search. True when the system folder alone is
+// searched.
+bool RestrictLibrarySearch();
+
+// An optional library of the system, loaded by its full path in the system folder
+// (GetSystemDirectoryW and the name); null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const wchar_t* name);

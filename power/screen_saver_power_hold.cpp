@@ -7,7 +7,12 @@ ScreenSaverPowerHold::ScreenSaverPowerHold(bool hold, PowerHoldSystem& system)
 }
 
 ScreenSaverPowerHold::~ScreenSaverPowerHold() {
-    if (!hold_) return;
+    End();
+}
+
+void ScreenSaverPowerHold::End() {
+    if (!hold_ || ended_) return;
+    ended_ = true;
     switch_.Restore();
     power_.RestoreTimeouts(saved_);
 }

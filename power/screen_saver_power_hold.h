@@ -12,11 +12,14 @@ public:
     // Reads the time-outs of the active scheme in every case; with hold on it also
     // switches the screen saver off and sets the time-outs to never.
     ScreenSaverPowerHold(bool hold, PowerHoldSystem& system);
-    // With hold on: the screen saver back to its earlier state and the saved time-outs
-    // back into their scheme. Then the desktop key is closed.
+    // Ends the hold if it is still in force; then the desktop key is closed.
     ~ScreenSaverPowerHold();
     ScreenSaverPowerHold(const ScreenSaverPowerHold&) = delete;
     ScreenSaverPowerHold& operator=(const ScreenSaverPowerHold&) = delete;
+
+    // With hold on: the screen saver back to its earlier state and the saved time-outs
+    // back into their scheme. Once only: later calls and the destruction do nothing more.
+    void End();
 
     bool Holds() const { return hold_; }
     const PowerTimeouts& SavedTimeouts() const { return saved_; }
@@ -26,6 +29,7 @@ public:
 
 private:
     bool hold_;
+    bool ended_ = false;
     ScreenSaverSwitch switch_;  // made first, closed last
     PowerSchemeAccess power_;
     PowerTimeouts saved_;

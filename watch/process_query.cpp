@@ -79,7 +79,7 @@ BOOL WINAPI CollectTask(DWORD threadId, WORD, WORD, PSTR, PSTR fileName, LPARAM 
 
 std::vector<VdmTaskReport> ListVdmTasks(DWORD processId) {
     std::vector<VdmTaskReport> tasks;
-    UniqueModule library(LoadLibraryExW(L"vdmdbg.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    UniqueModule library(LoadSystemLibrary(L"vdmdbg.dll"));
     if (!library) return tasks;
     auto enumerate = reinterpret_cast<VdmEnumTasksProc>(GetProcAddress(library.Get(), "VDMEnumTaskWOWEx"));
     if (enumerate) enumerate(processId, CollectTask, reinterpret_cast<LPARAM>(&tasks));

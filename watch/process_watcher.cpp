@@ -58,7 +58,7 @@ int ProbeSource::CountParentWindows() {
 }
 
 ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int conditionBits, HWND textWindow,
-                               int actionKind, const WideString& actionText, bool captureFirst)
+                               int actionKind, const WideString& actionText, bool captureFirst, ProcessSource* source)
     : path_(path),
       processId_(processId),
       conditionBits_(conditionBits),
@@ -70,7 +70,8 @@ ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int condit
       initialWindows_(CollectTopWindowsOf(probe_)),
       initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
-      source_(probe_, textWindow) {
+      source_(probe_, textWindow),
+      sampled_(source ? source : &source_) {
     currentWatcher = this;
 }
 
@@ -109,7 +110,7 @@ void ProcessWatcher::OnTimer(UINT_PTR timerId) {
     // none after a condition was met.
     if (timerId != kTickTimer || ticking_ || met_) return;
     ticking_ = true;
-    WatchTickResult result = rule_.Tick(source_);
+    WatchTickResult result = rule_.Tick(*sampled_);
     if (result.cpuSampled) SetDlgItemTextW(dialog_, kWatchCpuEdit, CpuPercentText(result.cpuDelta).c_str());
     if (result.met) {
         met_ = true;

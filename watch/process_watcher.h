@@ -38,9 +38,10 @@ private:
 class ProcessWatcher {
 public:
     // Takes the probe's baseline, the initial parent windows and the watched window's text,
-    // and becomes the watcher that dialog 180 shows.
+    // and becomes the watcher that dialog 180 shows. The ticks sample the process through
+    // its probe unless another source is given.
     ProcessWatcher(const WideString& path, int processId, int conditionBits, HWND textWindow, int actionKind,
-                   const WideString& actionText, bool captureFirst);
+                   const WideString& actionText, bool captureFirst, ProcessSource* source = nullptr);
     ~ProcessWatcher();
     ProcessWatcher(const ProcessWatcher&) = delete;
     ProcessWatcher& operator=(const ProcessWatcher&) = delete;
@@ -72,6 +73,7 @@ private:
     WideString initialText_;
     ProcessWatchRule rule_;
     ProbeSource source_;
+    ProcessSource* sampled_;
     bool ticking_ = false;
     bool met_ = false;
 };

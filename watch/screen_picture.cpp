@@ -1,18 +1,22 @@
 #include "watch/screen_picture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "app/message_box.h"
 #include "watch/screen_geometry.h"
 
-ScreenPicture::ScreenPicture(const RECT& area)
+ScreenPicture::ScreenPicture(const RECT& area, size_t bandBytes)
     : area_(area),
       width_(area.right - area.left),
       height_(area.bottom - area.top),
       desktopWindow_(GetDesktopWindow()),
       desktopDc_(desktopWindow_) {
+    stride_ = static_cast<size_t>(ImageStride(width_));
     imageSize_ = static_cast<size_t>(::ImageSize(width_, height_));
+    bandRows_ =
+        static_cast<int>(std::min<size_t>(static_cast<size_t>(height_), std::max<size_t>(1, bandBytes / stride_)));
     header_.biSize = sizeof(BITMAPINFOHEADER);
     header_.biWidth = width_;
     header_.biHeight = height_;  // positive: rows bottom-up
@@ -22,47 +26,72 @@ ScreenPicture::ScreenPicture(const RECT& area)
 
     memoryDc_.Reset(CreateCompatibleDC(desktopDc_.Get()));
     if (!ReportLastError(memoryDc_.IsValid(), "CreateCompatibleDC")) return;
-    bitmap_.Reset(CreateCompatibleBitmap(desktopDc_.Get(), width_, height_));
-    if (!ReportLastError(static_cast<bool>(bitmap_), "CreateCompatibleBitmap")) return;
+    BITMAPINFO band = {};
+    band.bmiHeader = header_;
+    band.bmiHeader.biHeight = bandRows_;
+    void* bits = nullptr;
+    section_.Reset(CreateDIBSection(desktopDc_.Get(), &band, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!ReportLastError(static_cast<bool>(section_) && bits != nullptr, "CreateDIBSection")) return;
+    bits_ = static_cast<unsigned char*>(bits);
+    // The padding at the end of each row is never drawn: the same zeros in both pictures.
+    std::memset(bits_, 0, stride_ * static_cast<size_t>(bandRows_));
     try {
         reference_.assign(imageSize_, 0);
-        current_.assign(imageSize_, 0);
     } catch (const std::bad_alloc&) {
         reference_.clear();
-        current_.clear();
+        return;
+    }
+    previousBitmap_ = SelectObject(memoryDc_.Get(), section_.Get());
+    if (!previousBitmap_ || previousBitmap_ == HGDI_ERROR) {
+        previousBitmap_ = nullptr;
+        ReportLastError(FALSE, "SelectObject");
         return;
     }
     ready_ = true;
 }
 
 ScreenPicture::~ScreenPicture() {
-    ReportLastError(bitmap_.Reset(), "DeleteObject");
+    if (previousBitmap_) SelectObject(memoryDc_.Get(), previousBitmap_);
+    ReportLastError(section_.Reset(), "DeleteObject");
     ReportLastError(memoryDc_.Reset(), "DeleteDC");
     ReportLastError(desktopDc_.Release() == 1, "ReleaseDC");
 }
 
-void ScreenPicture::Grab(std::vector<unsigned char>& buffer, bool reportBlit) {
-    {
-        SelectionScope selection(memoryDc_.Get(), bitmap_.Get());
-        BOOL copied = BitBlt(memoryDc_.Get(), 0, 0, width_, height_, desktopDc_.Get(), area_.left, area_.top, SRCCOPY);
-        if (reportBlit) ReportLastError(copied, "BitBlt");
-    }
-    // The bitmap is no longer selected, as GetDIBits requires.
-    // GetDIBits may write the colour fields after the header: hand it a whole BITMAPINFO.
-    BITMAPINFO info = {};
-    info.bmiHeader = header_;
-    int lines =
-        GetDIBits(memoryDc_.Get(), bitmap_.Get(), 0, static_cast<UINT>(height_), buffer.data(), &info, DIB_RGB_COLORS);
-    ReportLastError(lines != 0, "GetDIBits");
+bool ScreenPicture::CopyBand(int rowsDone, int rows) {
+    int top = area_.top + height_ - rowsDone - rows;
+    BOOL copied =
+        BitBlt(memoryDc_.Get(), 0, bandRows_ - rows, width_, rows, desktopDc_.Get(), area_.left, top, SRCCOPY);
+    DWORD error = GetLastError();
+    // The bits are read directly: drawing still queued must reach them first.
+    GdiFlush();
+    SetLastError(error);
+    return copied != FALSE;
 }
 
 void ScreenPicture::TakeReference() {
     if (!ready_) return;
-    Grab(reference_, true);
+    bool copied = true;
+    DWORD error = ERROR_SUCCESS;
+    for (int done = 0; done < height_; done += bandRows_) {
+        int rows = std::min(bandRows_, height_ - done);
+        if (!CopyBand(done, rows) && copied) {
+            copied = false;
+            error = GetLastError();
+        }
+        std::memcpy(reference_.data() + static_cast<size_t>(done) * stride_, bits_,
+                    static_cast<size_t>(rows) * stride_);
+    }
+    SetLastError(error);
+    ReportLastError(copied, "BitBlt");
 }
 
 bool ScreenPicture::HasChanged() {
     if (!ready_) return false;
-    Grab(current_, false);
-    return std::memcmp(current_.data(), reference_.data(), imageSize_) != 0;
+    for (int done = 0; done < height_; done += bandRows_) {
+        int rows = std::min(bandRows_, height_ - done);
+        CopyBand(done, rows);
+        const unsigned char* expected = reference_.data() + static_cast<size_t>(done) * stride_;
+        if (std::memcmp(bits_, expected, static_cast<size_t>(rows) * stride_) != 0) return true;
+    }
+    return false;
 }

@@ -1,6 +1,5 @@
 // Pictures of one rectangle of the desktop, 24 bits per pixel, rows bottom-up: the
-// reference taken at the start and the pictures compared with it. The device contexts,
-// the bitmap and both buffers are made once and reused by every comparison.
+// reference taken at the start and the pictures compared with it.
 #pragma once
 
 #include <windows.h>
@@ -9,43 +8,72 @@
 
 #include "app/handles.h"
 
-class ScreenPicture {
+// What the screen watcher compares once a second.
+class AreaPicture {
 public:
-    // Takes the desktop's context and makes the memory context, the bitmap and the two
-    // buffers for the area (which must have passed CheckWatchArea).
-    explicit ScreenPicture(const RECT& area);
-    // Releases the bitmap, the memory context and the desktop context, reporting failures.
-    ~ScreenPicture();
+    virtual ~AreaPicture() = default;
+    // False when the picture could not be prepared; the watch cannot run then.
+    virtual bool IsReady() const = 0;
+    // Pictures the area as the reference of every later comparison.
+    virtual void TakeReference() = 0;
+    // Pictures the area again; true when any byte differs from the reference.
+    virtual bool HasChanged() = 0;
+};
+
+// The area of the real desktop, 24 bits per pixel, rows bottom-up. A new picture is never
+// made whole: the desktop is copied in bands of rows straight into a small DIB section,
+// and each band's bits are compared with its part of the reference as it comes, from the
+// bottom row of the area to the top one (the order of the rows in memory). Copying small
+// bands is also much cheaper than copying the whole area at once. The contexts, the
+// section and the reference are made once and reused by every comparison.
+class ScreenPicture : public AreaPicture {
+public:
+    // Bytes of one band unless another size is given: small enough that the system copies
+    // it without a large buffer of its own, large enough that the copies are few.
+    static const size_t kBandBytes = 512 * 1024;
+
+    // Takes the desktop's context and makes the memory context, the band's DIB section
+    // (selected into it for the picture's life) and the reference buffer for the area,
+    // which must have passed CheckWatchArea. A band has at least one row.
+    explicit ScreenPicture(const RECT& area, size_t bandBytes = kBandBytes);
+    // Releases the section, the memory context and the desktop context, reporting failures.
+    ~ScreenPicture() override;
     ScreenPicture(const ScreenPicture&) = delete;
     ScreenPicture& operator=(const ScreenPicture&) = delete;
 
-    // False when the bitmap or a buffer could not be made.
-    bool IsReady() const { return ready_; }
+    bool IsReady() const override { return ready_; }
     size_t ImageSize() const { return imageSize_; }
     const BITMAPINFOHEADER& Header() const { return header_; }
+    // Rows of one band.
+    int BandRows() const { return bandRows_; }
 
-    // Pictures the area into the reference (reports "BitBlt" and "GetDIBits").
-    void TakeReference();
-    // Pictures the area again into the reused buffer and compares every byte with the
-    // reference; true at the first difference.
-    bool HasChanged();
+    // Reports "BitBlt" when a copy fails.
+    void TakeReference() override;
+    // Stops at the first band that differs.
+    bool HasChanged() override;
     const std::vector<unsigned char>& Reference() const { return reference_; }
-    const std::vector<unsigned char>& Current() const { return current_; }
+    // The bits of the band's section.
+    const unsigned char* BandBits() const { return bits_; }
 
 private:
-    // Copies the area into the bitmap and reads it into the buffer.
-    void Grab(std::vector<unsigned char>& buffer, bool reportBlit);
+    // Copies rows of the area, counted from its bottom row, into the bottom rows of the
+    // band's section, whose first bytes then hold them as the reference does; false when
+    // the copy failed.
+    bool CopyBand(int rowsDone, int rows);
 
     RECT area_;
     int width_;
     int height_;
+    size_t stride_ = 0;
     size_t imageSize_ = 0;
+    int bandRows_ = 0;
     BITMAPINFOHEADER header_ = {};
     HWND desktopWindow_ = nullptr;
     WindowDc desktopDc_;
     UniqueMemoryDc memoryDc_;
-    UniqueGdi<HBITMAP> bitmap_;
+    UniqueGdi<HBITMAP> section_;
+    unsigned char* bits_ = nullptr;  // owned by the section
+    HGDIOBJ previousBitmap_ = nullptr;
     std::vector<unsigned char> reference_;
-    std::vector<unsigned char> current_;
     bool ready_ = false;
 };

@@ -1,14 +1,17 @@
 #include "watch/screen_watcher.h"
 
+#include <utility>
+
 #include "app/message_box.h"
 #include "app/message_loop.h"
 #include "app/string_list.h"
 #include "app/system_info.h"
 #include "power/screen_saver_power_hold.h"
 #include "watch/screen_note_lines.h"
-#include "watch/watchers.h"
 
 const wchar_t kScreenFrameClass[] = L"SCRWATCHWINCLASS";
+const wchar_t kWatchFaultText[] = L"監視中に異常が発生したため終了します";
+const wchar_t kPictureNotPreparedText[] = L"監視範囲の画像を用意できませんでした";
 
 namespace {
 // The watcher that the frame windows' procedure serves.
@@ -29,8 +32,9 @@ void RegisterFrameClass() {
 }  // namespace
 
 ScreenWatcher::ScreenWatcher(const RECT& area, bool hold, const WideString& savedSettings, int actionKind,
-                             const WideString& actionText)
-    : area_(area) {
+                             const WideString& actionText, ScreenSaverPowerHold* powerHold,
+                             std::unique_ptr<AreaPicture> picture)
+    : area_(area), powerHold_(powerHold), picture_(std::move(picture)) {
     g_watcher = this;
     RegisterFrameClass();
     BarRect bars[kFrameBarCount];
@@ -47,7 +51,7 @@ ScreenWatcher::ScreenWatcher(const RECT& area, bool hold, const WideString& save
     note_.reset();
     note_.reset(new ScreenNote(lines, area_));
 
-    picture_.reset(new ScreenPicture(area_));
+    if (!picture_) picture_.reset(new ScreenPicture(area_));
     if (!picture_->IsReady()) return;
     // The note is painted by now: where it overlaps the area it is part of the reference.
     picture_->TakeReference();
@@ -58,7 +62,7 @@ ScreenWatcher::ScreenWatcher(const RECT& area, bool hold, const WideString& save
 }
 
 ScreenWatcher::~ScreenWatcher() {
-    picture_.reset();  // bitmap, memory context, desktop context
+    picture_.reset();  // section, memory context, desktop context
     for (UniqueWindow& frame : frameWindows_) {
         if (frame) ReportLastError(frame.Reset(), "DestroyWindow");
     }
@@ -67,15 +71,44 @@ ScreenWatcher::~ScreenWatcher() {
 }
 
 int ScreenWatcher::RunScreenWatch() {
+    ticking_ = false;
+    stopped_ = false;
+    fault_ = nullptr;
     for (UniqueWindow& frame : frameWindows_) {
         ShowWindow(frame.Get(), SW_SHOWNORMAL);
         UpdateWindow(frame.Get());
     }
-    return static_cast<int>(RunMessageLoop(nullptr));
+    int code = static_cast<int>(RunMessageLoop(nullptr));
+    if (fault_) std::rethrow_exception(fault_);
+    return code;
 }
 
 void ScreenWatcher::Tick() {
-    if (picture_ && picture_->HasChanged()) PostQuitMessage(1);
+    if (ticking_ || stopped_ || !picture_) return;
+    ticking_ = true;
+    // Nothing may leave a window procedure: a fault is kept and thrown again once the
+    // loop has ended.
+    try {
+        if (picture_->HasChanged()) PostQuitMessage(1);
+    } catch (...) {
+        fault_ = std::current_exception();
+        stopped_ = true;
+        PostQuitMessage(0);
+    }
+    ticking_ = false;
+}
+
+void ScreenWatcher::OnSessionEnd() {
+    stopped_ = true;
+    if (powerHold_) {
+        DroppedBoxes dropped;
+        try {
+            powerHold_->End();
+        } catch (...) {
+            // The session ends whatever happened; nothing may leave the window procedure.
+        }
+    }
+    PostQuitMessage(0);
 }
 
 LRESULT CALLBACK ScreenWatcher::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -83,8 +116,40 @@ LRESULT CALLBACK ScreenWatcher::FrameProc(HWND window, UINT message, WPARAM wPar
     case WM_TIMER:
         if (g_watcher) g_watcher->Tick();
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The process may be ended as soon as this returns.
+        if (wParam && g_watcher) g_watcher->OnSessionEnd();
+        return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+WatchResult WatchScreenArea(const ScreenWatchSetup& setup, PowerHoldSystem& system,
+                            std::unique_ptr<AreaPicture> picture) {
+    try {
+        ScreenSaverPowerHold hold(setup.holdScreenSaver, system);
+        int code = 0;
+        bool ready = false;
+        {
+            ScreenWatcher watcher(setup.area, hold.Holds(), hold.SavedSettingsText(), setup.actionKind,
+                                  setup.actionText, &hold, std::move(picture));
+            ready = watcher.IsReady();
+            if (ready) code = watcher.RunScreenWatch();
+        }
+        // The hold ends before any box and before any capture or action.
+        hold.End();
+        if (!ready) {
+            ShowErrorBox(kPictureNotPreparedText);
+            return WatchResult::Refused;
+        }
+        return code == 1 ? WatchResult::Met : WatchResult::Cancelled;
+    } catch (...) {
+        // The hold was given back as the fault left its scope.
+        ShowErrorBox(kWatchFaultText);
+        return WatchResult::Refused;
     }
 }
 
@@ -100,18 +165,5 @@ WatchResult RunScreenModeWatch(const ScreenWatchSetup& setup) {
         break;
     }
     WindowsPowerHoldSystem system;
-    ScreenSaverPowerHold hold(setup.holdScreenSaver, system);
-    int code = 0;
-    bool ready = false;
-    {
-        ScreenWatcher watcher(setup.area, hold.Holds(), hold.SavedSettingsText(), setup.actionKind, setup.actionText);
-        ready = watcher.IsReady();
-        if (ready) code = watcher.RunScreenWatch();
-    }
-    if (!ready) {
-        ShowErrorBox(L"監視範囲の画像を用意できませんでした");
-        return WatchResult::Refused;
-    }
-    // The hold ends as this function returns, before any capture or action.
-    return code == 1 ? WatchResult::Met : WatchResult::Cancelled;
+    return WatchScreenArea(setup, system);
 }

@@ -7,6 +7,10 @@
 
 enum class WatchResult { Met, Cancelled, Refused };
 
+// The box of a watch that ended by a fault (an exception out of the watcher, a failed
+// allocation); the run then ends with exit code 1.
+extern const wchar_t kWatchFaultText[];
+
 // Process mode: what the run read from the setting for the process watcher.
 struct ProcessWatchSetup {
     WideString programPath;  // `filename`, unquoted

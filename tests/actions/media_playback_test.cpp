@@ -17,14 +17,16 @@
 
 namespace {
 
-// Each started playback polls "play" a number of times, then rests in a mode at a
-// position, as the script says.
+// Each started playback may first stay stopped at the start (a device still opening)
+// until it is seen playing at a given poll, then polls "play" a number of times, then
+// rests in a mode at a position, as the script says.
 class ScriptedDevice : public PlaybackDevice {
 public:
     struct Play {
         int pollsPlaying;
         long mode;
         long position;
+        int playingFromPoll = 0;  // 0: at once
     };
     explicit ScriptedDevice(std::vector<Play> script = {}) : plays(std::move(script)) {}
     std::vector<Play> plays;
@@ -40,13 +42,19 @@ public:
             started < static_cast<int>(plays.size()) ? plays[static_cast<size_t>(started)] : Play{0, MCI_MODE_STOP, 0};
         ++started;
     }
-    long Mode() override { return current_.pollsPlaying > 0 ? MCI_MODE_PLAY : current_.mode; }
-    long Position() override { return current_.position; }
+    long Mode() override {
+        if (current_.playingFromPoll > 0) return MCI_MODE_STOP;
+        return current_.pollsPlaying > 0 ? MCI_MODE_PLAY : current_.mode;
+    }
+    long Position() override { return current_.playingFromPoll > 0 ? start : current_.position; }
     long Start() const override { return start; }
     long End() const override { return end; }
     void Pause() override {
         ++pauses;
-        if (current_.pollsPlaying > 0) --current_.pollsPlaying;
+        if (current_.playingFromPoll > 0)
+            --current_.playingFromPoll;
+        else if (current_.pollsPlaying > 0)
+            --current_.pollsPlaying;
     }
     HWND Window() const override { return reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234)); }
 
@@ -156,6 +164,28 @@ TEST(MediaPlay, DeviceThatNeverPlaysIsAFailureNotTheEnd) {
     ScriptedDevice shortFile({{0, MCI_MODE_STOP, 1000}});
     EXPECT_TRUE(PlayOnce(shortFile));
     EXPECT_EQ(boxes.boxes.size(), 2u);
+}
+
+// A device still opening has not begun at the first poll: that is not a failure as long
+// as it begins within the start polls. One that never begins fails after them.
+TEST(MediaPlay, ADeviceThatBeginsLateStillPlays) {
+    BoxRecorder boxes;
+    ScriptedDevice late({{2, MCI_MODE_STOP, 1000, 6}});
+    EXPECT_TRUE(PlayOnce(late));
+    EXPECT_EQ(late.pauses, 5 + 2 + 1);  // stopped at the start, playing, then stopped at the end
+    ScriptedDevice lastChance({{1, MCI_MODE_STOP, 1000, kPlaybackStartPolls}});
+    EXPECT_TRUE(PlayOnce(lastChance));
+    // Repeated: each play may begin late.
+    ScriptedDevice lateEachTime({{1, MCI_MODE_STOP, 1000, 3}, {1, MCI_MODE_STOP, 400, 4}});
+    EXPECT_TRUE(PlayRepeatedly(lateEachTime));
+    EXPECT_EQ(lateEachTime.started, 2);
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    ScriptedDevice tooLate({{1, MCI_MODE_STOP, 1000, kPlaybackStartPolls + 1}});
+    EXPECT_FALSE(PlayOnce(tooLate));
+    EXPECT_EQ(tooLate.pauses, kPlaybackStartPolls);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, L"再生できません");
 }
 
 TEST(MediaPlay, RepeatsWhileTheEndIsReached) {

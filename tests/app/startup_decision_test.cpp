@@ -1,5 +1,6 @@
 // Start-up's decisions that depend on the system only through their arguments, for both
-// builds: the elevated relaunch of a setting and the refusal of the 32-bit build.
+// builds: the elevated relaunch of a setting, the refusal of the 32-bit build and the
+// single-instance check.
 #include <gtest/gtest.h>
 
 #include "app/startup_logic.h"
@@ -47,4 +48,43 @@ TEST(Wow64Refusal, OnlyThe32BitBuildUnderWow64) {
     EXPECT_FALSE(RefusesToRun(false, true));
     EXPECT_FALSE(RefusesToRun(false, false));
     EXPECT_STREQ(kStartTheOtherProgramText, L"TLR64.exe を起動してください");
+}
+
+// The single-instance check with the system's answers fed in. An elevated instance's
+// mutex refuses an ordinary process (access denied) both to open and to create: that is
+// an instance already running, not an error to report and go on from.
+TEST(SingleInstance, AnAccessDeniedNameIsAnInstanceAlreadyRunning) {
+    EXPECT_EQ(AnswerToOpen(true, ERROR_SUCCESS), InstanceAnswer::AlreadyRunning);
+    EXPECT_EQ(AnswerToOpen(false, ERROR_ACCESS_DENIED), InstanceAnswer::AlreadyRunning);
+    EXPECT_EQ(AnswerToOpen(false, ERROR_FILE_NOT_FOUND), InstanceAnswer::TryToCreate);
+
+    EXPECT_EQ(AnswerToCreate(true, ERROR_SUCCESS), InstanceAnswer::Owned);
+    // Made by another instance between the two calls.
+    EXPECT_EQ(AnswerToCreate(true, ERROR_ALREADY_EXISTS), InstanceAnswer::AlreadyRunning);
+    EXPECT_EQ(AnswerToCreate(false, ERROR_ACCESS_DENIED), InstanceAnswer::AlreadyRunning);
+    // Any other failure is reported and the program goes on without the name.
+    EXPECT_EQ(AnswerToCreate(false, ERROR_INVALID_NAME), InstanceAnswer::CreateFailed);
+    EXPECT_EQ(AnswerToCreate(false, ERROR_NOT_ENOUGH_MEMORY), InstanceAnswer::CreateFailed);
+}
+
+// The same check on real mutexes of this process: the name a running instance holds opens
+// with no more than SYNCHRONIZE, a free name does not.
+TEST(SingleInstance, TheLeastAccessTellsWhetherTheNameIsTaken) {
+    WideString name = SingleInstanceMutexName(L"#single instance test");
+    HANDLE free = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    DWORD freeError = GetLastError();
+    EXPECT_EQ(AnswerToOpen(free != nullptr, freeError), InstanceAnswer::TryToCreate);
+    if (free) CloseHandle(free);
+
+    HANDLE held = CreateMutexW(nullptr, TRUE, name.c_str());
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(AnswerToCreate(true, GetLastError()), InstanceAnswer::Owned);
+    HANDLE second = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    EXPECT_EQ(AnswerToOpen(second != nullptr, second ? ERROR_SUCCESS : GetLastError()), InstanceAnswer::AlreadyRunning);
+    HANDLE again = CreateMutexW(nullptr, TRUE, name.c_str());
+    EXPECT_EQ(AnswerToCreate(again != nullptr, GetLastError()), InstanceAnswer::AlreadyRunning);
+    if (again) CloseHandle(again);
+    if (second) CloseHandle(second);
+    ReleaseMutex(held);
+    CloseHandle(held);
 }

@@ -1,11 +1,16 @@
 // The pieces of start-up that talk to the system: reporters, message loops, the version
-// level, dialog helpers and tooltips.
+// level, system libraries, the common controls, dialog helpers and tooltips.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <string>
+
+#include "app/handles.h"
 #include "app/message_box.h"
 #include "app/message_loop.h"
+#include "app/paths.h"
 #include "app/system_info.h"
 #include "common/box_recorder.h"
 #include "wizard/dialog_helpers.h"
@@ -188,4 +193,77 @@ TEST(DialogHelpers, RadioGroupUpDownAndTooltipOnRealControls) {
     EXPECT_STREQ(text, L" ");
     EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
     DestroyWindow(dialog);
+}
+
+// An optional system library is taken from the system folder by its full path, whatever
+// the search order of the process: the search flag for the system folder does not exist
+// on Windows 7 without its loader update.
+TEST(SystemInfo, OptionalSystemLibrariesLoadFromTheSystemFolder) {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(folder, MAX_PATH), 0u);
+    HMODULE vdm = LoadSystemLibrary(L"vdmdbg.dll");
+    ASSERT_NE(vdm, nullptr);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(vdm, path, MAX_PATH);
+    EXPECT_EQ(lstrcmpiW(DirectoryPart(WideString(path)).c_str(), folder), 0) << "loaded from elsewhere";
+    EXPECT_NE(GetProcAddress(vdm, "VDMEnumTaskWOWEx"), nullptr);
+    FreeLibrary(vdm);
+    EXPECT_EQ(LoadSystemLibrary(L"tollerup-no-such-library.dll"), nullptr);
+}
+
+// The program's manifest (linked into this test program as well) gives the common controls
+// of version 6 from the system's side-by-side store, not the older ones of the system folder.
+TEST(CommonControls, TheManifestGivesVersionSix) {
+    HMODULE library = LoadLibraryW(L"comctl32.dll");
+    ASSERT_NE(library, nullptr);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(library, path, MAX_PATH);
+    FreeLibrary(library);
+    std::wstring lower(path);
+    for (wchar_t& c : lower) c = towlower(c);
+    EXPECT_NE(lower.find(L"common-controls_6595b64144ccf1df_6."), std::wstring::npos)
+        << "comctl32 came from elsewhere: " << std::string(lower.begin(), lower.end());
+}
+
+// OLE is up from the first Ensure until its owner ends, and no longer: asked for twice,
+// it is still given back with the owner (start-up relies on that to keep it up through the
+// action and no further). Run on a thread of its own, which nothing else has initialised.
+namespace {
+HRESULT CreateShellLink() {
+    IUnknown* link = nullptr;
+    HRESULT hr =
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&link));
+    if (link) link->Release();
+    return hr;
+}
+
+struct OleSteps {
+    HRESULT before = S_OK, unused = S_OK, used = E_FAIL, after = S_OK;
+};
+
+DWORD WINAPI RunOleSteps(void* param) {
+    OleSteps& steps = *static_cast<OleSteps*>(param);
+    steps.before = CreateShellLink();
+    {
+        OleOnDemand ole;
+        steps.unused = CreateShellLink();
+        ole.Ensure();
+        ole.Ensure();
+        steps.used = CreateShellLink();
+    }
+    steps.after = CreateShellLink();
+    return 0;
+}
+}  // namespace
+
+TEST(OleOnDemand, UpFromTheFirstUseUntilTheOwnerEnds) {
+    OleSteps steps;
+    HANDLE thread = CreateThread(nullptr, 0, RunOleSteps, &steps, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(steps.before, CO_E_NOTINITIALIZED);
+    EXPECT_EQ(steps.unused, CO_E_NOTINITIALIZED) << "OLE was started before it was asked for";
+    EXPECT_EQ(steps.used, S_OK);
+    EXPECT_EQ(steps.after, CO_E_NOTINITIALIZED) << "OLE outlived its owner";
 }

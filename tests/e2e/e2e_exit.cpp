@@ -333,3 +333,103 @@ TEST(SessionEnd, CheckRunNow) {
     EXPECT_LT(record.ended - record.pressed, 10000u) << record.text;
     std::fprintf(stderr, "the session ended %llu ms after the press\n", record.ended - record.pressed);
 }
+
+// Windows ends the session while a screen watch holds the screen saver off: the watch
+// gives the hold back before its process is ended, so the user's screen saver survives the
+// shutdown. The first step sets the screen saver on, starts the watch of a setting with
+// the hold and, once the hold is in force, ends the session from a second instance; the
+// second step, in the same prefix, reads the user's setting.
+namespace {
+const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+const wchar_t kWatchCase[] = L"screen-watch";
+
+std::wstring ReadScreenSaveActive() {
+    wchar_t value[16] = {};
+    DWORD bytes = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value, &bytes) !=
+        ERROR_SUCCESS)
+        return L"(absent)";
+    return value;
+}
+
+struct WatchWindows {
+    DWORD pid;
+    int frames;
+    std::vector<HWND> boxes;
+};
+
+BOOL CALLBACK CollectWatchWindows(HWND window, LPARAM param) {
+    WatchWindows* found = reinterpret_cast<WatchWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != found->pid || !IsWindowVisible(window)) return TRUE;
+    if (ClassName(window) == L"SCRWATCHWINCLASS") ++found->frames;
+    if (IsMessageBoxWindow(window)) found->boxes.push_back(window);
+    return TRUE;
+}
+}  // namespace
+
+TEST(SessionEnd, StartDuringAScreenWatch) {
+    if (!SessionStepsEnabled()) GTEST_SKIP() << "runs only in a Wine prefix of its own";
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            return !AnyRunning({L"session_bystander.exe", L"TLR64.exe", L"wineboot.exe"});
+        },
+        60000))
+        << "the programs of an earlier session are still running";
+    CreateDirectoryW(SessionFolder(kWatchCase).c_str(), nullptr);
+    DeleteFileW(RecordPath(kWatchCase).c_str());
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"ScreenSaveActive", REG_SZ, L"1", 2 * sizeof(wchar_t)),
+              ERROR_SUCCESS);
+    std::wstring ini = SessionFolder(kWatchCase) + L"\\TLR.ini";
+    // A still corner of the screen, far from the boxes, with the hold on.
+    const wchar_t* watch[][2] = {{L"WatchMode", L"0"},   {L"ScrLeft", L"1800"},        {L"ScrTop", L"950"},
+                                 {L"ScrRight", L"1850"}, {L"ScrBottom", L"1000"},      {L"SSHold", L"1"},
+                                 {L"Act", L"1"},         {L"ParamCmd", L"cmd /c exit"}};
+    for (const auto& key : watch) WritePrivateProfileStringW(L"Watch", key[0], key[1], ini.c_str());
+    WritePrivateProfileStringW(L"End", L"Act", L"2", ini.c_str());
+    WritePrivateProfileStringW(L"End", L"ParamWinExit", L"通常の終了", ini.c_str());
+
+    ASSERT_TRUE(StartDetached(HelperPath(L"session_bystander"), L"\"" + RecordPath(kWatchCase) + L"\"",
+                              SessionFolder(kWatchCase)));
+    ASSERT_TRUE(WaitUntil([&] { return ReadRecord(kWatchCase).find("ready") != std::string::npos; }, kWait))
+        << "the bystander did not start";
+
+    std::wstring commandLine = L"\"" + ProgramPath() + L"\" #Watch";
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(ProgramPath().c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               SessionFolder(kWatchCase).c_str(), &si, &pi));
+    CloseHandle(pi.hThread);
+    // The power scheme cannot be read under Wine: its boxes come before the watch.
+    bool watching = WaitUntil(
+        [&] {
+            WatchWindows found = {pi.dwProcessId, 0, {}};
+            EnumWindows(CollectWatchWindows, reinterpret_cast<LPARAM>(&found));
+            for (HWND box : found.boxes) PressButton(box, IDOK);
+            return found.frames == 4 && ReadScreenSaveActive() == L"0";
+        },
+        30000);
+    DWORD code = 0;
+    bool running = GetExitCodeProcess(pi.hProcess, &code) && code == STILL_ACTIVE;
+    CloseHandle(pi.hProcess);
+    ASSERT_TRUE(watching) << "the watch did not start with the hold in force";
+    ASSERT_TRUE(running);
+    ASSERT_TRUE(StartDetached(ProgramPath(), L"*End", SessionFolder(kWatchCase)));
+}
+
+TEST(SessionEnd, CheckDuringAScreenWatch) {
+    if (!SessionStepsEnabled()) GTEST_SKIP() << "runs only after the first step";
+    SessionRecord record = WaitForSessionEnd(kWatchCase, 60000);
+    EXPECT_EQ(record.endFlag, 1u) << record.text;
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            return !AnyRunning({L"session_bystander.exe", L"TLR64.exe", L"wineboot.exe"});
+        },
+        60000))
+        << "the programs of the session are still running";
+    EXPECT_EQ(ReadScreenSaveActive(), L"1") << "the screen saver stayed off after the session ended";
+}

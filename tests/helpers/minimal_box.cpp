@@ -1,5 +1,5 @@
-// The smallest Win32 program that shows a message box: the yardstick that the start-up
-// benchmark compares the program's own start with.
+// The smallest Win32 program that shows a message box, with the program's manifest: what a
+// refused start of the program is compared with.
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -183,14 +183,14 @@ TEST(ScreenPicture, ComparesEachPictureWithTheFirstInOneReusedBuffer) {
     EXPECT_EQ(reference[2], 40);
     EXPECT_EQ(reference[244 * 99 + 80 * 3 + 2], 40);  // red of the last pixel of the top row
 
-    const unsigned char* buffer = picture.Current().data();
+    const unsigned char* buffer = picture.BandBits();
     EXPECT_FALSE(picture.HasChanged());
     patch.SetColour(RGB(200, 30, 30));
     EXPECT_TRUE(Eventually([&] { return picture.HasChanged(); }));
     // Back to the first colour: equal to the reference again, which is never replaced.
     patch.SetColour(RGB(40, 160, 90));
     EXPECT_TRUE(Eventually([&] { return !picture.HasChanged(); }));
-    EXPECT_EQ(picture.Current().data(), buffer);
+    EXPECT_EQ(picture.BandBits(), buffer);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -222,6 +222,41 @@ TEST(ScreenPicture, ComparesThePixelsOfTheAreaAndNoOther) {
     patch.SetPixel(first[0], kRed);
     ASSERT_TRUE(WaitForScreen(first, kRed));
     EXPECT_TRUE(picture.HasChanged()) << "the first pixel of the area was not compared";
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// The area copied in bands of 7 rows (the top band only 2 rows high) gives the same
+// picture as one copy of the whole, and a change in any band is seen: the bottom row
+// (the first in memory), the rows on both sides of band edges, and the top row.
+TEST(ScreenPicture, BandsOfRowsMakeTheSamePictureAsOneCopy) {
+    BoxRecorder boxes;
+    ColourPatch patch(kArea);
+    const LONG l = kArea.left, t = kArea.top, r = kArea.right, b = kArea.bottom;
+    const std::vector<POINT> marks = {{l + 3, t + 1}, {r - 2, b - 7}, {l + 40, t + 50}};
+    for (const POINT& p : marks) patch.SetPixel(p, kBlue);
+    ASSERT_TRUE(WaitForScreen(marks, kBlue));
+    ScreenPicture whole(kArea);
+    ScreenPicture banded(kArea, 244 * 7);
+    ASSERT_TRUE(whole.IsReady() && banded.IsReady());
+    EXPECT_EQ(whole.BandRows(), 100);
+    EXPECT_EQ(banded.BandRows(), 7);
+    whole.TakeReference();
+    banded.TakeReference();
+    EXPECT_TRUE(banded.Reference() == whole.Reference()) << "the bands do not make up the picture";
+    EXPECT_FALSE(banded.HasChanged());
+
+    const std::vector<POINT> changes = {{l, b - 1},     {l + 7, b - 7}, {l + 8, b - 8},
+                                        {r - 1, t + 2}, {r - 1, t + 1}, {r - 1, t}};
+    for (const POINT& p : changes) {
+        patch.SetPixel(p, kRed);
+        ASSERT_TRUE(WaitForScreen({p}, kRed));
+        EXPECT_TRUE(banded.HasChanged()) << "a change in row " << p.y - t << " was not seen";
+        patch.SetColour(kGreen);
+        for (const POINT& m : marks) patch.SetPixel(m, kBlue);
+        ASSERT_TRUE(WaitForScreen({p}, kGreen));
+        ASSERT_TRUE(WaitForScreen(marks, kBlue));
+        EXPECT_FALSE(banded.HasChanged()) << "row " << p.y - t;
+    }
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
