@@ -7,9 +7,15 @@
 # DLL, made by dlltool at configure time from the exports that the toolchain's own import
 # library lists (the stubs' helper __delayLoadHelper2 comes with the MinGW runtime).
 # MSVC: /DELAYLOAD with the helper library delayimp.
+#
+# Not in 32-bit MinGW builds: the delay-load stubs that dlltool makes for i386 jump to
+# address 0 at their first call (measured with the toolchain of these machines, for every
+# library), so there the libraries are imported as usual and load at start.
 function(tlr_delay_load)
   set(delayed)
-  if(MINGW)
+  if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    return()
+  elseif(MINGW)
     set(folder ${CMAKE_BINARY_DIR}/delay_load)
     file(MAKE_DIRECTORY ${folder})
     # 32-bit stdcall names carry their argument size (Name@8); the DLL exports them bare.

@@ -77,6 +77,7 @@ public:
     }
 
     bool Valid() const { return valid_; }
+    bool Wide() const { return wide_; }
     const std::set<Import>& Imports() const { return imports_; }
 
 private:
@@ -224,7 +225,9 @@ TEST(Build, ProgramsImportOnlyWhatWindows7Exports) {
             EXPECT_TRUE(allowed.count({import.dll, import.function}))
                 << Narrow(program) << " imports " << import.dll << "!" << import.function
                 << ", which is not on the list of what Windows 7 exports";
-            EXPECT_EQ(import.delayed, IsOnDemand(import.dll))
+            // The 32-bit build imports everything at start (its toolchain's delay-load stubs
+            // do not work).
+            EXPECT_EQ(import.delayed, imports.Wide() && IsOnDemand(import.dll))
                 << Narrow(program) << " imports " << import.dll << "!" << import.function
                 << (import.delayed ? " on first call" : " at start");
         }
@@ -251,6 +254,7 @@ std::set<std::string> ModulesWhileTheBoxShows(const std::wstring& exe, const std
 // only shows a message box does not load as well (the box's buttons come from the common
 // controls of the manifest; under Wine the display driver itself loads OLE).
 TEST(Startup, ARefusedStartLoadsNoLibraryOfTheOtherRoads) {
+    if (sizeof(void*) == 4) GTEST_SKIP() << "TLR32.exe loads the libraries of every road at start";
     TempFolder folder;
     DWORD code = 99;
     std::set<std::string> box = ModulesWhileTheBoxShows(HelperPath(L"minimal_box"), L"", folder.Path(), &code);
