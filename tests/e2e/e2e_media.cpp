@@ -98,8 +98,12 @@ TEST(Media, AVolumeTheSystemRefusesStillPlaysToTheEnd) {
 }
 
 TEST(Media, RepeatPlaysAgainUntilStoppedInTheMiddle) {
+    // Long enough that a stop sent in the first half is taken well before the end: the
+    // program takes sent messages only at its half-second polls, and a stop that arrives
+    // at the end of a playback is rightly taken as the end (and played again).
+    const int kLength = 2500;
     TempFolder folder;
-    ASSERT_TRUE(folder.WriteBytes(L"tone.wav", MakeWave(1000)));
+    ASSERT_TRUE(folder.WriteBytes(L"tone.wav", MakeWave(kLength)));
     Program tlr;
     StartMedia(tlr, folder, L"Repeat " + folder.File(L"tone.wav"));
     HWND player = tlr.WaitForWindow(IsMciWindow, kWait);
@@ -109,23 +113,23 @@ TEST(Media, RepeatPlaysAgainUntilStoppedInTheMiddle) {
     int restarts = 0;
     long last = -1;
     DWORD start = GetTickCount();
-    while (restarts < 2 && GetTickCount() - start < 10000) {
+    while (restarts < 2 && GetTickCount() - start < 4 * kLength + 5000) {
         long position = PlayerPosition(player);
-        if (position >= 0 && last >= 600 && position < last - 300) ++restarts;
+        if (position >= 0 && last >= kLength / 2 && position < last - kLength / 4) ++restarts;
         if (position >= 0) last = position;
         Sleep(50);
     }
     EXPECT_GE(restarts, 2) << "the file was not played again";
     ASSERT_TRUE(tlr.IsRunning());
 
-    // Stop in the middle of a playback: the repetitions end. The position is read when
-    // the program keeps its queue moving (every half second) and moves in coarse steps.
+    // Stop in the first half of a playback: the repetitions end. The position is read
+    // when the program keeps its queue moving and moves in coarse steps.
     ASSERT_TRUE(WaitUntil(
         [&] {
             long position = PlayerPosition(player);
-            return position >= 0 && position <= 700;
+            return position >= 200 && position <= kLength / 2;
         },
-        5000));
+        2 * kLength + 2000));
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutW(player, kMciStop, 0, 0, SMTO_ABORTIFHUNG, 2000, &result));
     DWORD code = 99;
