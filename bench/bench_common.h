@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -19,6 +20,70 @@ inline double NowMs() {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// This executable's own path and its folder (the programs are built beside it).
+inline std::wstring ExePath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+inline std::wstring ExeDir() {
+    std::wstring path = ExePath();
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+// Looks for a visible top-level window of one process that the predicate accepts.
+template <typename Shown>
+struct WindowSearch {
+    DWORD pid;
+    Shown* shown;
+    bool found;
+
+    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+        WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != search->pid || !IsWindowVisible(window) || !(*search->shown)(window)) return TRUE;
+        search->found = true;
+        return FALSE;
+    }
+};
+
+// Milliseconds from CreateProcess to the first visible top-level window of the process
+// that shown(window) accepts; -1 when the process cannot start, ends first or shows none
+// within 20 s. The process is then ended and waited for, so that the next start finds the
+// single-instance name free again.
+template <typename Shown>
+double TimeToWindow(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder, Shown shown) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    double start = NowMs();
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+        return -1;
+    double elapsed = -1;
+    for (;;) {
+        WindowSearch<Shown> search = {pi.dwProcessId, &shown, false};
+        EnumWindows(&WindowSearch<Shown>::Visit, reinterpret_cast<LPARAM>(&search));
+        double ms = NowMs() - start;
+        if (search.found) {
+            elapsed = ms;
+            break;
+        }
+        if (ms > 20000 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
+        Sleep(1);
+    }
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return elapsed;
 }
 
 // The median of a set of measurements with their spread: the first and third quartiles

@@ -95,14 +95,13 @@ struct Children {
         }
     }
     bool Start(const wchar_t* role, PROCESS_INFORMATION* out = nullptr) {
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring self = bench::ExePath();
         wchar_t commandLine[MAX_PATH + 40];
-        swprintf(commandLine, MAX_PATH + 40, L"\"%ls\" --child %ls", self, role);
+        swprintf(commandLine, MAX_PATH + 40, L"\"%ls\" --child %ls", self.c_str(), role);
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(self, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        if (!CreateProcessW(self.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
             return false;
         AssignProcessToJobObject(job.Get(), info.hProcess);
         started.push_back(info);

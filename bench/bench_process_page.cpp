@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/handles.h"
+#include "bench/bench_common.h"
 #include "app/message_box.h"
 #include "watch/process_query.h"
 #include "wizard/process_list_view.h"
@@ -38,14 +39,6 @@ public:
     }
     int count = 0;
 };
-
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 int CountSystemProcesses() {
     std::vector<DWORD> ids(8192);
@@ -71,14 +64,13 @@ struct Children {
         }
     }
     bool Start() {
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring self = bench::ExePath();
         wchar_t commandLine[MAX_PATH + 40];
-        swprintf(commandLine, MAX_PATH + 40, L"\"%ls\" --child", self);
+        swprintf(commandLine, MAX_PATH + 40, L"\"%ls\" --child", self.c_str());
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(self, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        if (!CreateProcessW(self.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
             return false;
         AssignProcessToJobObject(job.Get(), info.hProcess);
         started.push_back(info);
@@ -173,14 +165,15 @@ int main() {
     InitCommonControlsEx(&controls);
 
     Children children;
-    double spawnStart = Now();
+    double spawnStart = bench::NowMs();
     int processes = CountSystemProcesses();
     while (processes < wantedProcesses) {
         if (!children.Start()) break;
         ++processes;
     }
     Sleep(2000);
-    std::printf("processes on the system: %d (started in %.1f s)\n", CountSystemProcesses(), Now() - spawnStart);
+    std::printf("processes on the system: %d (started in %.1f s)\n", CountSystemProcesses(),
+                (bench::NowMs() - spawnStart) / 1000);
 
     UniqueWindow list(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT | LVS_SINGLESEL, 0, 0, 600, 400,
                                       nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
@@ -192,9 +185,9 @@ int main() {
     ProcessListModel model(catalog);
     ProcessListView view(model);
     view.Attach(list.Get());
-    double fillStart = Now();
+    double fillStart = bench::NowMs();
     view.Fill(0, WideString());
-    std::printf("entering the page (listing every process): %.1f ms, %d rows\n", (Now() - fillStart) * 1000,
+    std::printf("entering the page (listing every process): %.1f ms, %d rows\n", bench::NowMs() - fillStart,
                 model.Count());
     std::vector<DWORD> listed;
     for (int i = 0; i < model.Count(); ++i) listed.push_back(static_cast<DWORD>(model.Entry(i).record.id));
@@ -205,20 +198,20 @@ int main() {
     unsigned long long sink = 0;
     view.Refresh();
     for (int round = 0; round < rounds; ++round) {
-        double start = Now();
+        double start = bench::NowMs();
         for (int i = 0; i < perRound; ++i) view.Refresh();
-        refreshTime += Now() - start;
-        start = Now();
+        refreshTime += bench::NowMs() - start;
+        start = bench::NowMs();
         for (int i = 0; i < perRound; ++i) sink += FloorRefresh(listed);
-        floorTime += Now() - start;
+        floorTime += bench::NowMs() - start;
         if (round < 2) {
-            start = Now();
+            start = bench::NowMs();
             sink += static_cast<unsigned long long>(FullRefresh(model));
-            fullTime += Now() - start;
+            fullTime += bench::NowMs() - start;
         }
     }
     int n = rounds * perRound;
-    double refreshMs = refreshTime * 1000 / n, floorMs = floorTime * 1000 / n, fullMs = fullTime * 1000 / 2;
+    double refreshMs = refreshTime / n, floorMs = floorTime / n, fullMs = fullTime / 2;
     double ratio = refreshTime / floorTime;
     std::printf("refresh: %.2f ms; floor (ids and each process's times): %.2f ms; ratio %.2f (goal <= 1.20)\n",
                 refreshMs, floorMs, ratio);
@@ -227,16 +220,16 @@ int main() {
     // 2. Time reads of one sort by CPU.
     int rows = static_cast<int>(SendMessageW(list.Get(), LVM_GETITEMCOUNT, 0, 0));
     long long before = catalog.timeReads;
-    double sortStart = Now();
+    double sortStart = bench::NowMs();
     view.SortByColumn(kCpuColumn);
-    double sortMs = (Now() - sortStart) * 1000;
+    double sortMs = bench::NowMs() - sortStart;
     long long reads = catalog.timeReads - before;
     PairwiseSort pairwise = {&model, 0};
     before = catalog.timeReads;
-    sortStart = Now();
+    sortStart = bench::NowMs();
     SendMessageW(list.Get(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&pairwise),
                  reinterpret_cast<LPARAM>(CompareByReadingBoth));
-    double pairwiseMs = (Now() - sortStart) * 1000;
+    double pairwiseMs = bench::NowMs() - sortStart;
     long long pairwiseReads = catalog.timeReads - before;
     std::printf("sort by CPU of %d rows: %lld time reads, %.1f ms (goal: at most one read per row)\n", rows, reads,
                 sortMs);

@@ -17,58 +17,9 @@
 #include "bench/bench_common.h"
 
 namespace {
-std::wstring ExeDir() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L'\\'));
-}
-
-struct Search {
-    DWORD pid;
-    bool found;
-};
-
-BOOL CALLBACK FindVisible(HWND window, LPARAM param) {
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && IsWindowVisible(window)) {
-        search->found = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Milliseconds from CreateProcess to the first visible top-level window, or -1.
-double TimeToFirstWindow(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder) {
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(0);
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    double start = bench::NowMs();
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
-        return -1;
-    double elapsed = -1;
-    for (;;) {
-        Search search = {pi.dwProcessId, false};
-        EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-        double ms = bench::NowMs() - start;
-        if (search.found) {
-            elapsed = ms;
-            break;
-        }
-        if (ms > 20000 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
-        Sleep(1);
-    }
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return elapsed;
+// Any visible window: the program's box or the yardstick's.
+bool AnyWindow(HWND) {
+    return true;
 }
 
 long long FileSize(const std::wstring& path) {
@@ -88,7 +39,7 @@ struct Contender {
 int main(int argc, char** argv) {
     int rounds = argc > 1 ? std::atoi(argv[1]) : 21;
     bench::Goals goals("bench_startup");
-    std::wstring dir = ExeDir();
+    std::wstring dir = bench::ExeDir();
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     std::vector<Contender> contenders = {
@@ -99,12 +50,12 @@ int main(int argc, char** argv) {
     };
     const size_t count = contenders.size();
     // Warm-up, not counted.
-    for (Contender& c : contenders) TimeToFirstWindow(c.exe, c.arguments, temp);
+    for (Contender& c : contenders) bench::TimeToWindow(c.exe, c.arguments, temp, AnyWindow);
     bool allShown = true;
     for (int round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < count; ++i) {
             Contender& c = contenders[(i + static_cast<size_t>(round)) % count];
-            double ms = TimeToFirstWindow(c.exe, c.arguments, temp);
+            double ms = bench::TimeToWindow(c.exe, c.arguments, temp, AnyWindow);
             if (ms < 0) allShown = false;
             c.times.push_back(ms);
         }
