@@ -23,22 +23,11 @@
 
 #include "app/handles.h"
 #include "app/message_box.h"
-#include "bench/bench_common.h"
+#include "bench/bench_children.h"
 #include "watch/process_query.h"
 #include "watch/process_watcher.h"
 
 namespace {
-
-// Counts the program's boxes instead of showing them.
-class CountingPresenter : public MessageBoxPresenter {
-public:
-    int Present(HWND, const WideString& text, UINT) override {
-        ++count;
-        std::fwprintf(stderr, L"box: %ls\n", text.c_str());
-        return IDOK;
-    }
-    int count = 0;
-};
 
 int CountSystemThreads() {
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
@@ -51,13 +40,6 @@ int CountSystemThreads() {
         entry.dwSize = sizeof(entry);
     }
     return count;
-}
-
-int CountSystemProcesses() {
-    std::vector<DWORD> ids(8192);
-    DWORD bytes = 0;
-    if (!K32EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes)) return 0;
-    return static_cast<int>(bytes / sizeof(DWORD));
 }
 
 DWORD WINAPI SleepingThread(LPVOID stop) {
@@ -78,37 +60,6 @@ int RunChild(const wchar_t* role) {
     Sleep(INFINITE);
     return 0;
 }
-
-struct Children {
-    UniqueHandle job;
-    std::vector<PROCESS_INFORMATION> started;
-    Children() : job(CreateJobObjectW(nullptr, nullptr)) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-    }
-    ~Children() {
-        for (PROCESS_INFORMATION& info : started) {
-            TerminateProcess(info.hProcess, 0);
-            CloseHandle(info.hThread);
-            CloseHandle(info.hProcess);
-        }
-    }
-    bool Start(const wchar_t* role, PROCESS_INFORMATION* out = nullptr) {
-        std::wstring self = bench::ExePath();
-        wchar_t commandLine[MAX_PATH + 40];
-        swprintf(commandLine, MAX_PATH + 40, L"\"%ls\" --child %ls", self.c_str(), role);
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(self.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-            return false;
-        AssignProcessToJobObject(job.Get(), info.hProcess);
-        started.push_back(info);
-        if (out) *out = info;
-        return true;
-    }
-};
 
 struct WindowSearch {
     DWORD processId;
@@ -190,9 +141,9 @@ int main() {
     int ticksPerRound = argc > 3 ? _wtoi(argv[3]) : 20;
     bench::Goals goals("bench_process");
 
-    CountingPresenter boxes;
+    bench::CountingPresenter boxes;
     SetMessageBoxPresenter(&boxes);
-    Children children;
+    bench::Children children;
 
     // The watched process: a child with one window whose text the tick reads.
     PROCESS_INFORMATION target = {};
@@ -282,7 +233,7 @@ int main() {
 
     // Processes: idle children until the system has the wanted number.
     double startSpawn = bench::NowMs();
-    int processes = CountSystemProcesses();
+    int processes = bench::CountSystemProcesses();
     while (processes < wantedProcesses) {
         if (!children.Start(L"idle")) break;
         ++processes;
@@ -294,7 +245,7 @@ int main() {
         if (list.Count() >= wantedProcesses - 20) break;
         Sleep(100);
     }
-    std::printf("processes on the system: %d (started in %.1f s)\n", CountSystemProcesses(),
+    std::printf("processes on the system: %d (started in %.1f s)\n", bench::CountSystemProcesses(),
                 (bench::NowMs() - startSpawn) / 1000.0);
     // Warm-up, then rounds alternating which goes first.
     EnumerateProcesses(list);

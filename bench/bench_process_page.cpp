@@ -22,61 +22,13 @@
 #include <vector>
 
 #include "app/handles.h"
-#include "bench/bench_common.h"
+#include "bench/bench_children.h"
 #include "app/message_box.h"
 #include "watch/process_query.h"
 #include "wizard/process_list_view.h"
 #include "wizard/process_page_logic.h"
 
 namespace {
-
-class CountingPresenter : public MessageBoxPresenter {
-public:
-    int Present(HWND, const WideString& text, UINT) override {
-        ++count;
-        std::fwprintf(stderr, L"box: %ls\n", text.c_str());
-        return IDOK;
-    }
-    int count = 0;
-};
-
-int CountSystemProcesses() {
-    std::vector<DWORD> ids(8192);
-    DWORD bytes = 0;
-    if (!K32EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes)) return 0;
-    return static_cast<int>(bytes / sizeof(DWORD));
-}
-
-// Idle children of this program, ended with the job.
-struct Children {
-    UniqueHandle job;
-    std::vector<PROCESS_INFORMATION> started;
-    Children() : job(CreateJobObjectW(nullptr, nullptr)) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-    }
-    ~Children() {
-        for (PROCESS_INFORMATION& info : started) {
-            TerminateProcess(info.hProcess, 0);
-            CloseHandle(info.hThread);
-            CloseHandle(info.hProcess);
-        }
-    }
-    bool Start() {
-        std::wstring self = bench::ExePath();
-        wchar_t commandLine[MAX_PATH + 40];
-        swprintf(commandLine, MAX_PATH + 40, L"\"%ls\" --child", self.c_str());
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(self.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-            return false;
-        AssignProcessToJobObject(job.Get(), info.hProcess);
-        started.push_back(info);
-        return true;
-    }
-};
 
 // The system behind the list, counting the time reads of its samplers.
 class CountingCatalog : public ProcessCatalog {
@@ -159,20 +111,20 @@ int main() {
     int wantedProcesses = argc > 1 ? _wtoi(argv[1]) : 200;
     int rounds = argc > 2 ? _wtoi(argv[2]) : 30;
 
-    CountingPresenter boxes;
+    bench::CountingPresenter boxes;
     SetMessageBoxPresenter(&boxes);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
-    Children children;
+    bench::Children children;
     double spawnStart = bench::NowMs();
-    int processes = CountSystemProcesses();
+    int processes = bench::CountSystemProcesses();
     while (processes < wantedProcesses) {
-        if (!children.Start()) break;
+        if (!children.Start(L"idle")) break;
         ++processes;
     }
     Sleep(2000);
-    std::printf("processes on the system: %d (started in %.1f s)\n", CountSystemProcesses(),
+    std::printf("processes on the system: %d (started in %.1f s)\n", bench::CountSystemProcesses(),
                 (bench::NowMs() - spawnStart) / 1000);
 
     UniqueWindow list(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT | LVS_SINGLESEL, 0, 0, 600, 400,
