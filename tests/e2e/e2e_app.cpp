@@ -112,16 +112,6 @@ std::set<std::string> ImportedDlls(const std::string& image) {
     return names;
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
-
 void ExpectOnlySystemImports(const std::wstring& exe) {
     std::string image = ReadFileBytes(exe);
     ASSERT_FALSE(image.empty()) << Narrow(exe);

@@ -182,15 +182,7 @@ std::wstring RecordPath(const wchar_t* caseName) {
 }
 
 std::string ReadRecord(const wchar_t* caseName) {
-    HANDLE file = CreateFileW(RecordPath(caseName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
+    return ReadFileBytes(RecordPath(caseName));
 }
 
 // Starts a process that outlives this test (the driver's Program ends its process).

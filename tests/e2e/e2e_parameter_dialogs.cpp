@@ -154,11 +154,6 @@ bool HasPixel(const std::vector<DWORD>& pixels, DWORD colour) {
     return false;
 }
 
-DWORD Rgb(COLORREF colour) {
-    return (static_cast<DWORD>(GetRValue(colour)) << 16) | (static_cast<DWORD>(GetGValue(colour)) << 8) |
-           GetBValue(colour);
-}
-
 // The system's media folder, made when the system has none (a fresh Wine prefix), and
 // removed again afterwards when the test made it.
 class MediaFolder {

@@ -64,30 +64,6 @@ private:
     std::wstring original_;
 };
 
-RECT Rect(int left, int top, int right, int bottom) {
-    RECT r = {left, top, right, bottom};
-    return r;
-}
-
-RECT WindowRect(HWND window) {
-    RECT r = {};
-    GetWindowRect(window, &r);
-    return r;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string Describe(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
-           std::to_string(r.bottom) + ")";
-}
-
-DWORD Rgb(COLORREF c) {
-    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-
 // The screen shows the colour at the point.
 bool ScreenShows(POINT at, COLORREF colour) {
     RECT one = {at.x, at.y, at.x + 1, at.y + 1};
@@ -188,21 +164,7 @@ public:
     // Presses OK on every box of the program until the condition holds; returns false on
     // timeout. The texts of the boxes are kept.
     bool DismissBoxesUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-        std::set<HWND> pressed;
-        return WaitUntil(
-            [&] {
-                if (done()) return true;
-                for (HWND w : tlr_.TopWindows()) {
-                    if (ClassName(w) != L"#32770" || pressed.count(w)) continue;
-                    MessageBoxInfo box = ReadMessageBox(w);
-                    if (box.text.empty() || box.buttons.empty()) continue;
-                    boxes.push_back(box.text);
-                    pressed.insert(w);
-                    PressButton(w, IDOK);
-                }
-                return false;
-            },
-            timeoutMs);
+        return tlr_.DismissBoxesUntil(done, boxes, timeoutMs);
     }
 
     // Waits for the four frame bars and the note, answering the boxes before them.

@@ -152,16 +152,6 @@ private:
     std::set<Import> imports_;
 };
 
-std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
-
 std::wstring UnixToWindowsPath(const std::wstring& path) {
     if (path.empty() || path[0] != L'/') return path;
     std::wstring out = L"Z:" + path;

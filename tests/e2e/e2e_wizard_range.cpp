@@ -36,38 +36,14 @@ const COLORREF kPatchBlue = RGB(20, 40, 220);
 // The patch lies right of and below the wizard; every range of these tests is inside it.
 const RECT kPatch = {1200, 480, 1820, 900};
 
-RECT Rect(long left, long top, long right, long bottom) {
-    RECT r = {left, top, right, bottom};
-    return r;
-}
-
 POINT Point(long x, long y) {
     POINT p = {x, y};
     return p;
 }
 
-RECT WindowRect(HWND window) {
-    RECT r = {};
-    GetWindowRect(window, &r);
-    return r;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string Describe(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
-           std::to_string(r.bottom) + ")";
-}
-
 // Programs under Wine run with a full token: every title carries the elevated suffix.
 std::wstring Title(const std::wstring& base) {
     return base + L"(昇格中)";
-}
-
-DWORD Rgb(COLORREF c) {
-    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
 int CountPixels(const RECT& r, DWORD colour) {
@@ -264,21 +240,7 @@ public:
 
     // Presses OK on every box of the program until the condition holds; keeps the texts.
     bool DismissBoxesUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-        std::set<HWND> pressed;
-        return WaitUntil(
-            [&] {
-                if (done()) return true;
-                for (HWND w : tlr_.TopWindows()) {
-                    if (!IsMessageBoxWindow(w) || pressed.count(w)) continue;
-                    MessageBoxInfo box = ReadMessageBox(w);
-                    if (box.text.empty() || box.buttons.empty()) continue;
-                    boxes.push_back(box.text);
-                    pressed.insert(w);
-                    PressButton(w, IDOK);
-                }
-                return false;
-            },
-            timeoutMs);
+        return tlr_.DismissBoxesUntil(done, boxes, timeoutMs);
     }
 
     void CancelAndExpectQuietEnd() {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
 
 namespace e2e {
 
@@ -135,7 +136,11 @@ bool TempFolder::WriteBytes(const std::wstring& name, const std::string& bytes) 
 }
 
 std::string TempFolder::ReadBytes(const std::wstring& name) const {
-    HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return ReadFileBytes(File(name));
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes;
@@ -144,6 +149,10 @@ std::string TempFolder::ReadBytes(const std::wstring& name) const {
     while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
     CloseHandle(file);
     return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring WindowText(HWND window) {
@@ -210,6 +219,31 @@ std::vector<DWORD> DrawIconOn(HICON icon, int w, int h, COLORREF background) {
     });
 }
 }  // namespace
+
+DWORD Rgb(COLORREF colour) {
+    return (static_cast<DWORD>(GetRValue(colour)) << 16) | (static_cast<DWORD>(GetGValue(colour)) << 8) |
+           GetBValue(colour);
+}
+
+RECT Rect(long left, long top, long right, long bottom) {
+    RECT r = {left, top, right, bottom};
+    return r;
+}
+
+RECT WindowRect(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string Describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
 
 std::vector<DWORD> GrabScreenPixels(const RECT& r) {
     HDC screen = GetDC(nullptr);
@@ -481,6 +515,25 @@ MessageBoxInfo Program::WaitForMessageBox(DWORD timeoutMs) const {
         },
         timeoutMs);
     return info;
+}
+
+bool Program::DismissBoxesUntil(const std::function<bool()>& done, std::vector<std::wstring>& boxes,
+                                DWORD timeoutMs) const {
+    std::set<HWND> pressed;
+    return WaitUntil(
+        [&] {
+            if (done()) return true;
+            for (HWND w : TopWindows()) {
+                if (!IsMessageBoxWindow(w) || pressed.count(w)) continue;
+                MessageBoxInfo box = ReadMessageBox(w);
+                if (box.text.empty() || box.buttons.empty()) continue;
+                boxes.push_back(box.text);
+                pressed.insert(w);
+                PressButton(w, IDOK);
+            }
+            return false;
+        },
+        timeoutMs);
 }
 
 bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode) const {

@@ -75,6 +75,11 @@ HWND ChildById(HWND parent, int id);
 // A message box: a dialog of static texts and buttons only (the wizard sheet and the
 // program's own dialogs hold pages, edits, lists or bars).
 bool IsMessageBoxWindow(HWND window);
+// The bytes of a file (shared for reading, writing and deleting), empty when it cannot be
+// opened.
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
 // Reads a top-level dialog as a message box (caption, text, icon, buttons).
 MessageBoxInfo ReadMessageBox(HWND box);
 // Presses a button of a dialog in another process (BM_CLICK), without waiting on it.
@@ -83,6 +88,14 @@ bool PressButton(HWND dialog, int id);
 void FlushMessages();
 // Pixels of a screen rectangle as 0xRRGGBB values, top row first.
 std::vector<DWORD> GrabScreenPixels(const RECT& r);
+// A colour as GrabScreenPixels gives it.
+DWORD Rgb(COLORREF colour);
+
+RECT Rect(long left, long top, long right, long bottom);
+RECT WindowRect(HWND window);
+bool SameRect(const RECT& a, const RECT& b);
+// "(left, top, right, bottom)" for failure messages.
+std::string Describe(const RECT& r);
 // Saves the whole virtual screen as a 24-bit bitmap.
 bool SaveScreenshot(const std::wstring& path);
 
@@ -112,6 +125,9 @@ public:
     HWND WaitForWindowTitled(const std::wstring& title, DWORD timeoutMs) const;
     // The first message box (dialog class "#32770" with caption "Tollerup" and a text).
     MessageBoxInfo WaitForMessageBox(DWORD timeoutMs) const;
+    // Presses OK on every message box of the program until done() holds; false on
+    // timeout. The texts of the boxes pressed are added to boxes.
+    bool DismissBoxesUntil(const std::function<bool()>& done, std::vector<std::wstring>& boxes, DWORD timeoutMs) const;
     // Waits for the end; returns false on timeout. exitCode receives the code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode) const;
     // How many processes the program has started so far, ended ones included (the
