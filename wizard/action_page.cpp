@@ -22,8 +22,6 @@ const wchar_t kTestRunQuestion[] = L"テスト実行していいですか？";
 
 namespace {
 
-ActionPage* currentActionPage = nullptr;
-
 // Saving under a name as the page does it: the name prompt owned by the sheet, the
 // desktop of the user and the shell's link object.
 class PageSaveSystem : public NamedSaveSystem {
@@ -48,13 +46,9 @@ private:
 
 }  // namespace
 
-ActionPage::ActionPage(WizardContext& context) : context_(context) {
-    currentActionPage = this;
-}
+ActionPage::ActionPage(WizardContext& context) : context_(context) {}
 
-ActionPage::~ActionPage() {
-    if (currentActionPage == this) currentActionPage = nullptr;
-}
+ActionPage::~ActionPage() = default;
 
 HWND ActionPage::Sheet() const {
     return SheetOfPage(window_);
@@ -202,7 +196,7 @@ void ActionPage::OnCommand(int id, int code) {
 }
 
 INT_PTR CALLBACK ActionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ActionPage* actionPage = currentActionPage;
+    ActionPage* actionPage = PageContext<ActionPage>(page, message, lParam);
     if (!actionPage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -45,9 +45,6 @@ private:
     UniqueIcon smallIcon_;
 };
 
-// The dialog that is showing; there is one at a time.
-MediaFileDialog* g_mediaDialog = nullptr;
-
 void MediaFileDialog::OnInitDialog(HWND window) {
     window_ = window;
     if (iconId_ != 0) {
@@ -103,8 +100,8 @@ void MediaFileDialog::Cancel() {
     ReportLastError(EndDialog(window_, 0), "EndDialog");
 }
 
-INT_PTR CALLBACK MediaDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
-    MediaFileDialog* dialog = g_mediaDialog;
+INT_PTR CALLBACK MediaDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MediaFileDialog* dialog = DialogContext<MediaFileDialog>(window, message, lParam);
     if (!dialog) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -136,9 +133,8 @@ INT_PTR CALLBACK MediaDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 bool EditMediaParameter(HWND owner, WideString& text, int iconId, const SettingSection* section) {
     MediaFileDialog dialog(text, iconId, section);
-    g_mediaDialog = &dialog;
-    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kMediaDialogId), owner, MediaDialogProc, 0);
-    g_mediaDialog = nullptr;
+    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kMediaDialogId), owner, MediaDialogProc,
+                                     reinterpret_cast<LPARAM>(&dialog));
     if (result == -1) ReportLastError(FALSE, "DialogBoxParam");
     if (result != 1) return false;
     text = dialog.Text();

@@ -12,8 +12,6 @@ const wchar_t kSameAsLastTime[] = L"前回と同じ";
 
 namespace {
 
-ModePage* currentModePage = nullptr;
-
 const COLORREF kGreen = RGB(0, 128, 0);
 const COLORREF kBlue = RGB(0, 0, 255);
 
@@ -42,13 +40,9 @@ WideString SectionForMode(int watchMode, int selectedIndex, const WideString& se
     return selectedText;
 }
 
-ModePage::ModePage(WizardContext& context) : context_(context) {
-    currentModePage = this;
-}
+ModePage::ModePage(WizardContext& context) : context_(context) {}
 
-ModePage::~ModePage() {
-    if (currentModePage == this) currentModePage = nullptr;
-}
+ModePage::~ModePage() = default;
 
 void ModePage::OnInitDialog(HWND page) {
     page_ = page;
@@ -182,7 +176,7 @@ void ModePage::OnDestroy() {
 }
 
 INT_PTR CALLBACK ModePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ModePage* modePage = currentModePage;
+    ModePage* modePage = PageContext<ModePage>(page, message, lParam);
     if (!modePage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -10,21 +10,15 @@
 
 namespace {
 
-ProcessSelectionPage* currentProcessPage = nullptr;
-
 const UINT_PTR kRefreshTimer = 0;
 const UINT kRefreshMs = 1000;
 
 }  // namespace
 
 ProcessSelectionPage::ProcessSelectionPage(WizardContext& context)
-    : context_(context), model_(catalog_), view_(model_) {
-    currentProcessPage = this;
-}
+    : context_(context), model_(catalog_), view_(model_) {}
 
-ProcessSelectionPage::~ProcessSelectionPage() {
-    if (currentProcessPage == this) currentProcessPage = nullptr;
-}
+ProcessSelectionPage::~ProcessSelectionPage() = default;
 
 void ProcessSelectionPage::OnInitDialog(HWND page) {
     page_ = page;
@@ -93,7 +87,7 @@ int ProcessSelectionPage::OnWizardNext() {
 }
 
 INT_PTR CALLBACK ProcessPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ProcessSelectionPage* processPage = currentProcessPage;
+    ProcessSelectionPage* processPage = PageContext<ProcessSelectionPage>(page, message, lParam);
     if (!processPage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -11,9 +11,6 @@
 
 namespace {
 
-// The dialog that the tree procedure shows; set by the dialog's construction.
-WindowTreeDialog* currentTree = nullptr;
-
 HWND AsWindow(LONG_PTR value) {
     return reinterpret_cast<HWND>(value);
 }
@@ -67,7 +64,7 @@ void EndTree(HWND dialog, INT_PTR result) {
 }
 
 INT_PTR CALLBACK WindowTreeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowTreeDialog* tree = currentTree;
+    WindowTreeDialog* tree = DialogContext<WindowTreeDialog>(dialog, message, lParam);
     if (!tree) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -112,17 +109,13 @@ INT_PTR CALLBACK WindowTreeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 WindowTreeDialog::WindowTreeDialog(HWND owner, int processId, HWND initialWindow)
-    : owner_(owner), processId_(processId), initialWindow_(initialWindow) {
-    currentTree = this;
-}
+    : owner_(owner), processId_(processId), initialWindow_(initialWindow) {}
 
-WindowTreeDialog::~WindowTreeDialog() {
-    if (currentTree == this) currentTree = nullptr;
-}
+WindowTreeDialog::~WindowTreeDialog() = default;
 
 HWND WindowTreeDialog::Run() {
-    currentTree = this;
-    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kWindowTreeDialog), owner_, WindowTreeProc, 0);
+    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kWindowTreeDialog), owner_, WindowTreeProc,
+                                     reinterpret_cast<LPARAM>(this));
     return result == -1 ? nullptr : reinterpret_cast<HWND>(result);
 }
 
