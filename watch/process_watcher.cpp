@@ -8,9 +8,6 @@
 
 namespace {
 
-// The watcher that dialog 180 shows; set by the watcher's construction.
-ProcessWatcher* currentWatcher = nullptr;
-
 const UINT_PTR kTickTimer = 0;
 const UINT kTickMs = 1000;
 
@@ -18,8 +15,8 @@ void EndWatchDialog(HWND dialog, INT_PTR result) {
     ReportLastError(EndDialog(dialog, result), "EndDialog");
 }
 
-INT_PTR CALLBACK ProcessWatchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    ProcessWatcher* watcher = currentWatcher;
+INT_PTR CALLBACK ProcessWatchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ProcessWatcher* watcher = DialogContext<ProcessWatcher>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
         if (watcher) watcher->OnInitDialog(dialog);
@@ -71,17 +68,13 @@ ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int condit
       initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
       source_(probe_, textWindow),
-      sampled_(source ? source : &source_) {
-    currentWatcher = this;
-}
+      sampled_(source ? source : &source_) {}
 
-ProcessWatcher::~ProcessWatcher() {
-    if (currentWatcher == this) currentWatcher = nullptr;
-}
+ProcessWatcher::~ProcessWatcher() = default;
 
 INT_PTR ProcessWatcher::RunDialog() {
-    currentWatcher = this;
-    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kProcessWatchDialog), nullptr, ProcessWatchProc, 0);
+    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kProcessWatchDialog), nullptr, ProcessWatchProc,
+                           reinterpret_cast<LPARAM>(this));
 }
 
 void ProcessWatcher::OnInitDialog(HWND dialog) {
