@@ -8,18 +8,20 @@
 
 namespace {
 
+// The test that dialog 160 shows; set by the test's construction.
+ConditionTest* currentTest = nullptr;
+
 const UINT_PTR kTickTimer = 0;
 const UINT kTickMs = 1000;
 
-INT_PTR CALLBACK ConditionTestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    ConditionTest* test = DialogContext<ConditionTest>(dialog, message, lParam);
-    if (!test) return FALSE;
+INT_PTR CALLBACK ConditionTestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    ConditionTest* test = currentTest;
     switch (message) {
     case WM_INITDIALOG:
-        test->OnInitDialog(dialog);
+        if (test) test->OnInitDialog(dialog);
         return TRUE;
     case WM_TIMER:
-        test->OnTimer(static_cast<UINT_PTR>(wParam));
+        if (test) test->OnTimer(static_cast<UINT_PTR>(wParam));
         return TRUE;
     case WM_COMMAND:
         // Only the button ends the test: Esc and Enter do nothing.
@@ -49,13 +51,17 @@ ConditionTest::ConditionTest(HWND owner, const WideString& path, int processId, 
       initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       sampler_(textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
       board_(initialWindows_.Count()),
-      source_(probe_, textWindow) {}
+      source_(probe_, textWindow) {
+    currentTest = this;
+}
 
-ConditionTest::~ConditionTest() = default;
+ConditionTest::~ConditionTest() {
+    if (currentTest == this) currentTest = nullptr;
+}
 
 INT_PTR ConditionTest::Run() {
-    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kConditionTestDialog), owner_, ConditionTestProc,
-                           reinterpret_cast<LPARAM>(this));
+    currentTest = this;
+    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kConditionTestDialog), owner_, ConditionTestProc, 0);
 }
 
 void ConditionTest::Show(int id, const WideString& text) {

@@ -21,7 +21,8 @@ const int kTestEndButton = 1606;
 
 class ConditionTest {
 public:
-    // Takes the probe's baseline, the initial parent windows and the chosen window's text.
+    // Takes the probe's baseline, the initial parent windows and the chosen window's text,
+    // and becomes the test that dialog 160 shows.
     ConditionTest(HWND owner, const WideString& path, int processId, HWND textWindow);
     ~ConditionTest();
     ConditionTest(const ConditionTest&) = delete;

@@ -8,6 +8,9 @@
 
 namespace {
 
+// The watcher that dialog 180 shows; set by the watcher's construction.
+ProcessWatcher* currentWatcher = nullptr;
+
 const UINT_PTR kTickTimer = 0;
 const UINT kTickMs = 1000;
 
@@ -15,8 +18,8 @@ void EndWatchDialog(HWND dialog, INT_PTR result) {
     ReportLastError(EndDialog(dialog, result), "EndDialog");
 }
 
-INT_PTR CALLBACK ProcessWatchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    ProcessWatcher* watcher = DialogContext<ProcessWatcher>(dialog, message, lParam);
+INT_PTR CALLBACK ProcessWatchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    ProcessWatcher* watcher = currentWatcher;
     switch (message) {
     case WM_INITDIALOG:
         if (watcher) watcher->OnInitDialog(dialog);
@@ -68,13 +71,17 @@ ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int condit
       initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
       source_(probe_, textWindow),
-      sampled_(source ? source : &source_) {}
+      sampled_(source ? source : &source_) {
+    currentWatcher = this;
+}
 
-ProcessWatcher::~ProcessWatcher() = default;
+ProcessWatcher::~ProcessWatcher() {
+    if (currentWatcher == this) currentWatcher = nullptr;
+}
 
 INT_PTR ProcessWatcher::RunDialog() {
-    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kProcessWatchDialog), nullptr, ProcessWatchProc,
-                           reinterpret_cast<LPARAM>(this));
+    currentWatcher = this;
+    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kProcessWatchDialog), nullptr, ProcessWatchProc, 0);
 }
 
 void ProcessWatcher::OnInitDialog(HWND dialog) {

@@ -37,8 +37,9 @@ private:
 
 class ProcessWatcher {
 public:
-    // Takes the probe's baseline, the initial parent windows and the watched window's text.
-    // The ticks sample the process through its probe unless another source is given.
+    // Takes the probe's baseline, the initial parent windows and the watched window's text,
+    // and becomes the watcher that dialog 180 shows. The ticks sample the process through
+    // its probe unless another source is given.
     ProcessWatcher(const WideString& path, int processId, int conditionBits, HWND textWindow, int actionKind,
                    const WideString& actionText, bool captureFirst, ProcessSource* source = nullptr);
     ~ProcessWatcher();

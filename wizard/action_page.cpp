@@ -22,6 +22,8 @@ const wchar_t kTestRunQuestion[] = L"テスト実行していいですか？";
 
 namespace {
 
+ActionPage* currentActionPage = nullptr;
+
 // Saving under a name as the page does it: the name prompt owned by the sheet, the
 // desktop of the user and the shell's link object.
 class PageSaveSystem : public NamedSaveSystem {
@@ -46,9 +48,13 @@ private:
 
 }  // namespace
 
-ActionPage::ActionPage(WizardContext& context) : context_(context) {}
+ActionPage::ActionPage(WizardContext& context) : context_(context) {
+    currentActionPage = this;
+}
 
-ActionPage::~ActionPage() = default;
+ActionPage::~ActionPage() {
+    if (currentActionPage == this) currentActionPage = nullptr;
+}
 
 HWND ActionPage::Sheet() const {
     return SheetOfPage(window_);
@@ -196,7 +202,7 @@ void ActionPage::OnCommand(int id, int code) {
 }
 
 INT_PTR CALLBACK ActionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ActionPage* actionPage = PageContext<ActionPage>(page, message, lParam);
+    ActionPage* actionPage = currentActionPage;
     if (!actionPage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

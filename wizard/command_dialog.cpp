@@ -37,8 +37,6 @@ public:
     CommandInputDialog& operator=(const CommandInputDialog&) = delete;
 
     const WideString& Text() const { return text_; }
-    // The box's own procedure while the drop handler is installed.
-    WNDPROC BoxProcedure() const { return previousBoxProcedure_; }
 
     void OnInitDialog(HWND window);
     void OnDestroy();
@@ -60,18 +58,19 @@ private:
     const SettingSection* section_;
     UniqueIcon smallIcon_;
     UniqueGdi<HFONT> titleFont_;
-    WNDPROC previousBoxProcedure_ = nullptr;
 };
 
-// The box's procedure while the dialog lives; the dialog is found through the box's parent.
+// The dialog that is showing and the box's own procedure while the drop handler is
+// installed; there is one such dialog at a time.
+CommandInputDialog* g_commandDialog = nullptr;
+WNDPROC g_previousEditProcedure = nullptr;
+
 LRESULT CALLBACK DropBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* dialog = reinterpret_cast<CommandInputDialog*>(GetWindowLongPtrW(GetParent(box), DWLP_USER));
-    if (!dialog || !dialog->BoxProcedure()) return DefWindowProcW(box, message, wParam, lParam);
-    if (message == WM_DROPFILES) {
-        dialog->OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    if (message == WM_DROPFILES && g_commandDialog) {
+        g_commandDialog->OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    return CallWindowProcW(dialog->BoxProcedure(), box, message, wParam, lParam);
+    return CallWindowProcW(g_previousEditProcedure, box, message, wParam, lParam);
 }
 
 WideString ShortPathOf(const WideString& path) {
@@ -109,7 +108,7 @@ void CommandInputDialog::OnInitDialog(HWND window) {
     SendMessageW(box, EM_LIMITTEXT, kLongestCommand, 0);
     SetWindowTextW(box, parsed.command.c_str());
 
-    previousBoxProcedure_ =
+    g_previousEditProcedure =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DropBoxProc)));
 
     int elevation = 0;
@@ -124,9 +123,9 @@ void CommandInputDialog::OnInitDialog(HWND window) {
 void CommandInputDialog::OnDestroy() {
     if (smallIcon_) ReportLastError(smallIcon_.Reset(), "DestroyIcon");
     if (titleFont_) ReportLastError(titleFont_.Reset(), "DeleteObject");
-    if (previousBoxProcedure_) {
-        SetWindowLongPtrW(Box(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousBoxProcedure_));
-        previousBoxProcedure_ = nullptr;
+    if (g_previousEditProcedure) {
+        SetWindowLongPtrW(Box(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previousEditProcedure));
+        g_previousEditProcedure = nullptr;
     }
 }
 
@@ -220,7 +219,7 @@ void CommandInputDialog::Cancel() {
 }
 
 INT_PTR CALLBACK CommandDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CommandInputDialog* dialog = DialogContext<CommandInputDialog>(window, message, lParam);
+    CommandInputDialog* dialog = g_commandDialog;
     if (!dialog) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -263,8 +262,9 @@ bool EditCommandParameter(HWND owner, WideString& text, int iconId, const Settin
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     CommandInputDialog dialog(text, iconId, section);
-    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kCommandDialogId), owner, CommandDialogProc,
-                                     reinterpret_cast<LPARAM>(&dialog));
+    g_commandDialog = &dialog;
+    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kCommandDialogId), owner, CommandDialogProc, 0);
+    g_commandDialog = nullptr;
     if (result == -1) ReportLastError(FALSE, "DialogBoxParam");
     if (result != 1) return false;
     text = dialog.Text();

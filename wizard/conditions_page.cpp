@@ -11,14 +11,20 @@
 #include "wizard/wizard_page.h"
 
 namespace {
+ProcessConditionsPage* currentConditionsPage = nullptr;
+
 void SetCheck(HWND page, int id, bool checked) {
     CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 }  // namespace
 
-ProcessConditionsPage::ProcessConditionsPage(WizardContext& context) : context_(context) {}
+ProcessConditionsPage::ProcessConditionsPage(WizardContext& context) : context_(context) {
+    currentConditionsPage = this;
+}
 
-ProcessConditionsPage::~ProcessConditionsPage() = default;
+ProcessConditionsPage::~ProcessConditionsPage() {
+    if (currentConditionsPage == this) currentConditionsPage = nullptr;
+}
 
 void ProcessConditionsPage::OnInitDialog(HWND page) {
     page_ = page;
@@ -87,7 +93,7 @@ void ProcessConditionsPage::OnCommand(int id, int code) {
 }
 
 INT_PTR CALLBACK ConditionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ProcessConditionsPage* conditionsPage = PageContext<ProcessConditionsPage>(page, message, lParam);
+    ProcessConditionsPage* conditionsPage = currentConditionsPage;
     if (!conditionsPage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

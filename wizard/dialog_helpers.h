@@ -3,7 +3,6 @@
 
 #include <windows.h>
 #include <commdlg.h>
-#include <prsht.h>
 
 #include "app/handles.h"
 #include "app/wide_string.h"
@@ -50,24 +49,3 @@ int ClampToRange(int value, int low, int high, bool* clamped);
 HWND AttachTooltip(HWND dialog, HWND control, const WideString& text);
 // Replaces the text of an existing tip.
 void UpdateTooltipText(HWND tooltip, HWND dialog, HWND control, const WideString& text);
-
-// The object a dialog works for, kept in the dialog's DWLP_USER. On WM_INITDIALOG the
-// object given as the init parameter (DialogBoxParamW's last argument) is kept and
-// returned; on every other message the kept one is returned, null before WM_INITDIALOG.
-template <typename T>
-T* DialogContext(HWND dialog, UINT message, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        return reinterpret_cast<T*>(lParam);
-    }
-    return reinterpret_cast<T*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
-// The same for a property-sheet page: its WM_INITDIALOG carries the PROPSHEETPAGEW, whose
-// lParam is the object.
-template <typename T>
-T* PageContext(HWND page, UINT message, LPARAM lParam) {
-    if (message != WM_INITDIALOG) return DialogContext<T>(page, message, lParam);
-    const PROPSHEETPAGEW* sheetPage = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
-    return DialogContext<T>(page, message, sheetPage ? sheetPage->lParam : 0);
-}

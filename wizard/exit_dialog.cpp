@@ -42,6 +42,9 @@ private:
     UniqueGdi<HFONT> waitFont_;
 };
 
+// The dialog that is showing; there is one at a time.
+WindowsExitDialog* g_exitDialog = nullptr;
+
 void WindowsExitDialog::ShowForce(bool enabled, bool checked) {
     CheckDlgButton(window_, kExitForce, checked ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(window_, kExitForce), enabled ? TRUE : FALSE);
@@ -115,8 +118,8 @@ void WindowsExitDialog::Cancel() {
     ReportLastError(EndDialog(window_, 0), "EndDialog");
 }
 
-INT_PTR CALLBACK ExitDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowsExitDialog* dialog = DialogContext<WindowsExitDialog>(window, message, lParam);
+INT_PTR CALLBACK ExitDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    WindowsExitDialog* dialog = g_exitDialog;
     if (!dialog) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -153,8 +156,9 @@ bool EditExitParameter(HWND owner, WideString& text, int iconId, const SettingSe
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     WindowsExitDialog dialog(text, iconId, section);
-    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kExitDialogId), owner, ExitDialogProc,
-                                     reinterpret_cast<LPARAM>(&dialog));
+    g_exitDialog = &dialog;
+    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kExitDialogId), owner, ExitDialogProc, 0);
+    g_exitDialog = nullptr;
     if (result == -1) ReportLastError(FALSE, "DialogBoxParam");
     if (result != 1) return false;
     text = dialog.Text();

@@ -45,6 +45,9 @@ private:
     UniqueIcon smallIcon_;
 };
 
+// The dialog that is showing; there is one at a time.
+MediaFileDialog* g_mediaDialog = nullptr;
+
 void MediaFileDialog::OnInitDialog(HWND window) {
     window_ = window;
     if (iconId_ != 0) {
@@ -100,8 +103,8 @@ void MediaFileDialog::Cancel() {
     ReportLastError(EndDialog(window_, 0), "EndDialog");
 }
 
-INT_PTR CALLBACK MediaDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MediaFileDialog* dialog = DialogContext<MediaFileDialog>(window, message, lParam);
+INT_PTR CALLBACK MediaDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    MediaFileDialog* dialog = g_mediaDialog;
     if (!dialog) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -133,8 +136,9 @@ INT_PTR CALLBACK MediaDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 bool EditMediaParameter(HWND owner, WideString& text, int iconId, const SettingSection* section) {
     MediaFileDialog dialog(text, iconId, section);
-    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kMediaDialogId), owner, MediaDialogProc,
-                                     reinterpret_cast<LPARAM>(&dialog));
+    g_mediaDialog = &dialog;
+    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kMediaDialogId), owner, MediaDialogProc, 0);
+    g_mediaDialog = nullptr;
     if (result == -1) ReportLastError(FALSE, "DialogBoxParam");
     if (result != 1) return false;
     text = dialog.Text();

@@ -12,6 +12,8 @@ const wchar_t kSameAsLastTime[] = L"前回と同じ";
 
 namespace {
 
+ModePage* currentModePage = nullptr;
+
 const COLORREF kGreen = RGB(0, 128, 0);
 const COLORREF kBlue = RGB(0, 0, 255);
 
@@ -40,9 +42,13 @@ WideString SectionForMode(int watchMode, int selectedIndex, const WideString& se
     return selectedText;
 }
 
-ModePage::ModePage(WizardContext& context) : context_(context) {}
+ModePage::ModePage(WizardContext& context) : context_(context) {
+    currentModePage = this;
+}
 
-ModePage::~ModePage() = default;
+ModePage::~ModePage() {
+    if (currentModePage == this) currentModePage = nullptr;
+}
 
 void ModePage::OnInitDialog(HWND page) {
     page_ = page;
@@ -176,7 +182,7 @@ void ModePage::OnDestroy() {
 }
 
 INT_PTR CALLBACK ModePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ModePage* modePage = PageContext<ModePage>(page, message, lParam);
+    ModePage* modePage = currentModePage;
     if (!modePage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -10,15 +10,21 @@
 
 namespace {
 
+ProcessSelectionPage* currentProcessPage = nullptr;
+
 const UINT_PTR kRefreshTimer = 0;
 const UINT kRefreshMs = 1000;
 
 }  // namespace
 
 ProcessSelectionPage::ProcessSelectionPage(WizardContext& context)
-    : context_(context), model_(catalog_), view_(model_) {}
+    : context_(context), model_(catalog_), view_(model_) {
+    currentProcessPage = this;
+}
 
-ProcessSelectionPage::~ProcessSelectionPage() = default;
+ProcessSelectionPage::~ProcessSelectionPage() {
+    if (currentProcessPage == this) currentProcessPage = nullptr;
+}
 
 void ProcessSelectionPage::OnInitDialog(HWND page) {
     page_ = page;
@@ -87,7 +93,7 @@ int ProcessSelectionPage::OnWizardNext() {
 }
 
 INT_PTR CALLBACK ProcessPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ProcessSelectionPage* processPage = PageContext<ProcessSelectionPage>(page, message, lParam);
+    ProcessSelectionPage* processPage = currentProcessPage;
     if (!processPage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -8,6 +8,8 @@
 
 namespace {
 
+ScreenRangePage* currentRangePage = nullptr;
+
 const COLORREF kMonitorRed = RGB(255, 0, 0);
 const COLORREF kMarkBlue = RGB(0, 0, 255);
 const int kPenWidth = 2;
@@ -49,10 +51,13 @@ void WriteScreenRange(const SettingSection& section, const RECT& range) {
     section.WriteInt(L"ScrBottom", range.bottom);
 }
 
-ScreenRangePage::ScreenRangePage(WizardContext& context) : context_(context) {}
+ScreenRangePage::ScreenRangePage(WizardContext& context) : context_(context) {
+    currentRangePage = this;
+}
 
 ScreenRangePage::~ScreenRangePage() {
     EndDrag();
+    if (currentRangePage == this) currentRangePage = nullptr;
 }
 
 void ScreenRangePage::OnInitDialog(HWND page) {
@@ -151,7 +156,7 @@ void ScreenRangePage::EndDrag() {
 }
 
 INT_PTR CALLBACK RangePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    ScreenRangePage* rangePage = PageContext<ScreenRangePage>(page, message, lParam);
+    ScreenRangePage* rangePage = currentRangePage;
     if (!rangePage) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -12,11 +12,19 @@
 
 namespace {
 
+class TextInputDialog;
+TextInputDialog* currentTextInput = nullptr;
+
 class TextInputDialog {
 public:
     TextInputDialog(const WideString& title, const WideString& prompt, const WideString& text, int iconId,
                     bool allowEmpty)
-        : title_(title), prompt_(prompt), text_(text), iconId_(iconId), allowEmpty_(allowEmpty) {}
+        : title_(title), prompt_(prompt), text_(text), iconId_(iconId), allowEmpty_(allowEmpty) {
+        currentTextInput = this;
+    }
+    ~TextInputDialog() {
+        if (currentTextInput == this) currentTextInput = nullptr;
+    }
     TextInputDialog(const TextInputDialog&) = delete;
     TextInputDialog& operator=(const TextInputDialog&) = delete;
 
@@ -130,8 +138,8 @@ private:
     UniqueGdi<HFONT> promptFont_;
 };
 
-INT_PTR CALLBACK TextInputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    TextInputDialog* input = DialogContext<TextInputDialog>(dialog, message, lParam);
+INT_PTR CALLBACK TextInputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    TextInputDialog* input = currentTextInput;
     if (!input) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -153,8 +161,7 @@ INT_PTR CALLBACK TextInputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 bool ShowTextInput(HWND owner, const WideString& title, const WideString& prompt, WideString& text, int iconId,
                    bool allowEmpty) {
     TextInputDialog dialog(title, prompt, text, iconId, allowEmpty);
-    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kTextInputDialogId), owner, TextInputProc,
-                                     reinterpret_cast<LPARAM>(&dialog));
+    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kTextInputDialogId), owner, TextInputProc, 0);
     if (result == -1) ReportLastError(FALSE, "DialogBoxParam");
     if (result != IDOK) return false;
     text = dialog.Text();

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The dialog that the tree procedure shows; set by the dialog's construction.
+WindowTreeDialog* currentTree = nullptr;
+
 HWND AsWindow(LONG_PTR value) {
     return reinterpret_cast<HWND>(value);
 }
@@ -64,7 +67,7 @@ void EndTree(HWND dialog, INT_PTR result) {
 }
 
 INT_PTR CALLBACK WindowTreeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowTreeDialog* tree = DialogContext<WindowTreeDialog>(dialog, message, lParam);
+    WindowTreeDialog* tree = currentTree;
     if (!tree) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -109,13 +112,17 @@ INT_PTR CALLBACK WindowTreeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 WindowTreeDialog::WindowTreeDialog(HWND owner, int processId, HWND initialWindow)
-    : owner_(owner), processId_(processId), initialWindow_(initialWindow) {}
+    : owner_(owner), processId_(processId), initialWindow_(initialWindow) {
+    currentTree = this;
+}
 
-WindowTreeDialog::~WindowTreeDialog() = default;
+WindowTreeDialog::~WindowTreeDialog() {
+    if (currentTree == this) currentTree = nullptr;
+}
 
 HWND WindowTreeDialog::Run() {
-    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kWindowTreeDialog), owner_, WindowTreeProc,
-                                     reinterpret_cast<LPARAM>(this));
+    currentTree = this;
+    INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kWindowTreeDialog), owner_, WindowTreeProc, 0);
     return result == -1 ? nullptr : reinterpret_cast<HWND>(result);
 }
 

@@ -16,35 +16,32 @@
 
 namespace {
 
-// A page's template, its procedure and the object the procedure works for.
-struct PageBinding {
-    int templateId;
-    DLGPROC procedure;
-    void* page;
-};
-
-const PageBinding* FindPage(const PageBinding* bindings, int count, int templateId) {
-    for (int i = 0; i < count; ++i) {
-        if (bindings[i].templateId == templateId) return &bindings[i];
+DLGPROC PageProcedure(int templateId) {
+    switch (templateId) {
+    case kModePageId:
+        return ModePageProc;
+    case kRangePageId:
+        return RangePageProc;
+    case kProcessPageId:
+        return ProcessPageProc;
+    case kConditionsPageId:
+        return ConditionsPageProc;
+    case kActionPageId:
+        return ActionPageProc;
+    default:
+        return nullptr;
     }
-    return nullptr;
 }
 
 }  // namespace
 
 int RunWizard(WizardContext& context) {
-    // Each page is handed its object through the page's lParam; the objects outlive the sheet.
+    // The pages find their state through these for as long as the sheet exists.
     ModePage modePage(context);
     ScreenRangePage rangePage(context);
     ProcessSelectionPage processPage(context);
     ProcessConditionsPage conditionsPage(context);
     ActionPage actionPage(context);
-    const PageBinding bindings[] = {
-        {kModePageId, ModePageProc, &modePage},          {kRangePageId, RangePageProc, &rangePage},
-        {kProcessPageId, ProcessPageProc, &processPage}, {kConditionsPageId, ConditionsPageProc, &conditionsPage},
-        {kActionPageId, ActionPageProc, &actionPage},
-    };
-    const int bindingCount = static_cast<int>(sizeof(bindings) / sizeof(bindings[0]));
 
     WideString titles[kWizardPageCount];
     PROPSHEETPAGEW pages[kWizardPageCount] = {};
@@ -55,9 +52,7 @@ int RunWizard(WizardContext& context) {
         pages[i].dwFlags = PSP_USETITLE;
         pages[i].hInstance = AppInstance();
         pages[i].pszTemplate = MAKEINTRESOURCEW(id);
-        const PageBinding* binding = FindPage(bindings, bindingCount, id);
-        pages[i].pfnDlgProc = binding ? binding->procedure : nullptr;
-        pages[i].lParam = binding ? reinterpret_cast<LPARAM>(binding->page) : 0;
+        pages[i].pfnDlgProc = PageProcedure(id);
         pages[i].pszTitle = titles[i].c_str();
     }
 
