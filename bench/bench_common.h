@@ -51,6 +51,11 @@ struct WindowSearch {
     }
 };
 
+// A predicate of TimeToWindow that takes the first window shown.
+inline bool AnyWindow(HWND) {
+    return true;
+}
+
 // Milliseconds from CreateProcess to the first visible top-level window of the process
 // that shown(window) accepts; -1 when the process cannot start, ends first or shows none
 // within 20 s. The process is then ended and waited for, so that the next start finds the

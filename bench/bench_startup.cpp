@@ -17,10 +17,6 @@
 #include "bench/bench_common.h"
 
 namespace {
-// Any visible window: the program's box or the yardstick's.
-bool AnyWindow(HWND) {
-    return true;
-}
 
 long long FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -50,12 +46,12 @@ int main(int argc, char** argv) {
     };
     const size_t count = contenders.size();
     // Warm-up, not counted.
-    for (Contender& c : contenders) bench::TimeToWindow(c.exe, c.arguments, temp, AnyWindow);
+    for (Contender& c : contenders) bench::TimeToWindow(c.exe, c.arguments, temp, bench::AnyWindow);
     bool allShown = true;
     for (int round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < count; ++i) {
             Contender& c = contenders[(i + static_cast<size_t>(round)) % count];
-            double ms = bench::TimeToWindow(c.exe, c.arguments, temp, AnyWindow);
+            double ms = bench::TimeToWindow(c.exe, c.arguments, temp, bench::AnyWindow);
             if (ms < 0) allShown = false;
             c.times.push_back(ms);
         }

@@ -30,11 +30,6 @@ bool ShowsPage(HWND window) {
     return page;
 }
 
-// Any window: the box of the refused argument.
-bool AnyWindow(HWND) {
-    return true;
-}
-
 }  // namespace
 
 int main() {
@@ -47,12 +42,12 @@ int main() {
     CreateDirectoryW(folder.c_str(), nullptr);
 
     // One warm-up of each, not counted.
-    bench::TimeToWindow(program, L"/x", folder, AnyWindow);
+    bench::TimeToWindow(program, L"/x", folder, bench::AnyWindow);
     bench::TimeToWindow(program, L"", folder, ShowsPage);
     std::vector<double> wizardTimes, boxTimes;
     bool allShown = true;
     for (int i = 0; i < kRuns; ++i) {
-        double box = bench::TimeToWindow(program, L"/x", folder, AnyWindow);
+        double box = bench::TimeToWindow(program, L"/x", folder, bench::AnyWindow);
         double wizard = bench::TimeToWindow(program, L"", folder, ShowsPage);
         if (box < 0 || wizard < 0) allShown = false;
         boxTimes.push_back(box);

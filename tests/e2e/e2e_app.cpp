@@ -124,8 +124,7 @@ void ExpectOnlySystemImports(const std::wstring& exe) {
     for (const std::string& dll : dlls) {
         EXPECT_NE(dll.rfind("lib", 0), 0u) << Narrow(exe) << " imports the runtime library " << dll;
         std::wstring inSystem = std::wstring(systemDir) + L"\\" + Widen(dll);
-        EXPECT_NE(GetFileAttributesW(inSystem.c_str()), INVALID_FILE_ATTRIBUTES)
-            << Narrow(exe) << " imports " << dll << ", which is not in the system folder";
+        EXPECT_TRUE(FileExists(inSystem)) << Narrow(exe) << " imports " << dll << ", which is not in the system folder";
     }
 }
 }  // namespace

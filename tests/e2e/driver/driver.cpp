@@ -123,7 +123,7 @@ std::wstring TempFolder::ReadSetting(const std::wstring& section, const std::wst
 }
 
 bool TempFolder::Exists(const std::wstring& name) const {
-    return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return FileExists(File(name));
 }
 
 bool TempFolder::WriteBytes(const std::wstring& name, const std::string& bytes) const {
