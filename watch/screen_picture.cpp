@@ -25,29 +25,43 @@ ScreenPicture::ScreenPicture(const RECT& area, size_t bandBytes)
     header_.biCompression = BI_RGB;
 
     memoryDc_.Reset(CreateCompatibleDC(desktopDc_.Get()));
-    if (!ReportLastError(memoryDc_.IsValid(), "CreateCompatibleDC")) return;
+    if (!memoryDc_.IsValid()) {
+        Failed("CreateCompatibleDC");
+        return;
+    }
     BITMAPINFO band = {};
     band.bmiHeader = header_;
     band.bmiHeader.biHeight = bandRows_;
     void* bits = nullptr;
     section_.Reset(CreateDIBSection(desktopDc_.Get(), &band, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!ReportLastError(static_cast<bool>(section_) && bits != nullptr, "CreateDIBSection")) return;
+    if (!section_ || bits == nullptr) {
+        Failed("CreateDIBSection");
+        return;
+    }
     bits_ = static_cast<unsigned char*>(bits);
     // The padding at the end of each row is never drawn: the same zeros in both pictures.
     std::memset(bits_, 0, stride_ * static_cast<size_t>(bandRows_));
     try {
         reference_.assign(imageSize_, 0);
     } catch (const std::bad_alloc&) {
-        reference_.clear();
+        reference_.clear();  // the watch reports that its picture could not be prepared
         return;
     }
     previousBitmap_ = SelectObject(memoryDc_.Get(), section_.Get());
     if (!previousBitmap_ || previousBitmap_ == HGDI_ERROR) {
         previousBitmap_ = nullptr;
-        ReportLastError(FALSE, "SelectObject");
-        return;
+        {
+            Failed("SelectObject");
+            return;
+        }
     }
     ready_ = true;
+}
+
+void ScreenPicture::Failed(const char* call) {
+    if (failedCall_) return;
+    failedCall_ = call;
+    failedError_ = GetLastError();
 }
 
 ScreenPicture::~ScreenPicture() {
@@ -89,7 +103,7 @@ bool ScreenPicture::HasChanged() {
     if (!ready_) return false;
     for (int done = 0; done < height_; done += bandRows_) {
         int rows = std::min(bandRows_, height_ - done);
-        CopyBand(done, rows);
+        if (!CopyBand(done, rows)) return false;
         const unsigned char* expected = reference_.data() + static_cast<size_t>(done) * stride_;
         if (std::memcmp(bits_, expected, static_cast<size_t>(rows) * stride_) != 0) return true;
     }

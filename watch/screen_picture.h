@@ -14,6 +14,11 @@ public:
     virtual ~AreaPicture() = default;
     // False when the picture could not be prepared; the watch cannot run then.
     virtual bool IsReady() const = 0;
+    // The call that failed while the picture was prepared (nullptr when none did) and its
+    // error code. Not reported by the picture: the watcher reports it once the screen
+    // saver and power hold has been given back.
+    virtual const char* FailedCall() const { return nullptr; }
+    virtual DWORD FailedError() const { return ERROR_SUCCESS; }
     // Pictures the area as the reference of every later comparison.
     virtual void TakeReference() = 0;
     // Pictures the area again; true when any byte differs from the reference.
@@ -34,7 +39,8 @@ public:
 
     // Takes the desktop's context and makes the memory context, the band's DIB section
     // (selected into it for the picture's life) and the reference buffer for the area,
-    // which must have passed CheckWatchArea. A band has at least one row.
+    // which must have passed CheckWatchArea. A band has at least one row. A call that
+    // fails here is kept (FailedCall), not reported.
     explicit ScreenPicture(const RECT& area, size_t bandBytes = kBandBytes);
     // Releases the section, the memory context and the desktop context, reporting failures.
     ~ScreenPicture() override;
@@ -42,6 +48,8 @@ public:
     ScreenPicture& operator=(const ScreenPicture&) = delete;
 
     bool IsReady() const override { return ready_; }
+    const char* FailedCall() const override { return failedCall_; }
+    DWORD FailedError() const override { return failedError_; }
     size_t ImageSize() const { return imageSize_; }
     const BITMAPINFOHEADER& Header() const { return header_; }
     // Rows of one band.
@@ -49,17 +57,23 @@ public:
 
     // Reports "BitBlt" when a copy fails.
     void TakeReference() override;
-    // Stops at the first band that differs.
+    // Stops at the first band that differs. A band that cannot be copied (the desktop is
+    // not ours to read for a moment: a secure desktop, a locked session) shows no change:
+    // the section would still hold another band's rows.
     bool HasChanged() override;
     const std::vector<unsigned char>& Reference() const { return reference_; }
     // The bits of the band's section.
     const unsigned char* BandBits() const { return bits_; }
 
-private:
+protected:
     // Copies rows of the area, counted from its bottom row, into the bottom rows of the
     // band's section, whose first bytes then hold them as the reference does; false when
     // the copy failed.
-    bool CopyBand(int rowsDone, int rows);
+    virtual bool CopyBand(int rowsDone, int rows);
+
+private:
+    // Keeps the first failed call of the preparation with the thread's last error.
+    void Failed(const char* call);
 
     RECT area_;
     int width_;
@@ -76,4 +90,6 @@ private:
     HGDIOBJ previousBitmap_ = nullptr;
     std::vector<unsigned char> reference_;
     bool ready_ = false;
+    const char* failedCall_ = nullptr;
+    DWORD failedError_ = ERROR_SUCCESS;
 };

@@ -133,15 +133,22 @@ WatchResult WatchScreenArea(const ScreenWatchSetup& setup, PowerHoldSystem& syst
         ScreenSaverPowerHold hold(setup.holdScreenSaver, system);
         int code = 0;
         bool ready = false;
+        const char* failedCall = nullptr;
+        DWORD failedError = ERROR_SUCCESS;
         {
             ScreenWatcher watcher(setup.area, hold.Holds(), hold.SavedSettingsText(), setup.actionKind,
                                   setup.actionText, &hold, std::move(picture));
             ready = watcher.IsReady();
+            if (watcher.Picture()) {
+                failedCall = watcher.Picture()->FailedCall();
+                failedError = watcher.Picture()->FailedError();
+            }
             if (ready) code = watcher.RunScreenWatch();
         }
         // The hold ends before any box and before any capture or action.
         hold.End();
         if (!ready) {
+            if (failedCall) ShowErrorBox(ErrorCodeText(AnsiToWide(failedCall).c_str(), static_cast<long>(failedError)));
             ShowErrorBox(kPictureNotPreparedText);
             return WatchResult::Refused;
         }

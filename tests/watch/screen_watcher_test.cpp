@@ -225,6 +225,39 @@ TEST(ScreenPicture, ComparesThePixelsOfTheAreaAndNoOther) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// A band whose copy fails for a moment (a secure desktop, a locked session) leaves the
+// section holding the rows of the band before it: that is no change of the area.
+TEST(ScreenPicture, ABandThatCannotBeCopiedShowsNoChange) {
+    class FailingBand : public ScreenPicture {
+    public:
+        FailingBand() : ScreenPicture(kArea, 244 * 7) {}
+        int failing = -1;  // rows done before the band that fails
+
+    protected:
+        bool CopyBand(int rowsDone, int rows) override {
+            if (rowsDone == failing) return false;
+            return ScreenPicture::CopyBand(rowsDone, rows);
+        }
+    };
+    BoxRecorder boxes;
+    ColourPatch patch(kArea);
+    // The bottom band differs from the one above it.
+    const std::vector<POINT> mark = {{kArea.left + 5, kArea.bottom - 2}};
+    patch.SetPixel(mark[0], kBlue);
+    ASSERT_TRUE(WaitForScreen(mark, kBlue));
+    FailingBand picture;
+    ASSERT_TRUE(picture.IsReady());
+    picture.TakeReference();
+    ASSERT_FALSE(picture.HasChanged());
+    picture.failing = 7;
+    EXPECT_FALSE(picture.HasChanged()) << "the rows of another band were compared";
+    // A change below the failed band is still seen.
+    patch.SetPixel({kArea.left + 6, kArea.bottom - 1}, kRed);
+    ASSERT_TRUE(WaitForScreen({{kArea.left + 6, kArea.bottom - 1}}, kRed));
+    EXPECT_TRUE(picture.HasChanged());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 // The area copied in bands of 7 rows (the top band only 2 rows high) gives the same
 // picture as one copy of the whole, and a change in any band is seen: the bottom row
 // (the first in memory), the rows on both sides of band edges, and the top row.
