@@ -81,7 +81,11 @@ ProcessWatcher::~ProcessWatcher() {
 
 INT_PTR ProcessWatcher::RunDialog() {
     currentWatcher = this;
-    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kProcessWatchDialog), nullptr, ProcessWatchProc, 0);
+    fault_ = nullptr;
+    INT_PTR result =
+        DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kProcessWatchDialog), nullptr, ProcessWatchProc, 0);
+    if (fault_) std::rethrow_exception(fault_);
+    return result;
 }
 
 void ProcessWatcher::OnInitDialog(HWND dialog) {
@@ -110,11 +114,19 @@ void ProcessWatcher::OnTimer(UINT_PTR timerId) {
     // none after a condition was met.
     if (timerId != kTickTimer || ticking_ || met_) return;
     ticking_ = true;
-    WatchTickResult result = rule_.Tick(*sampled_);
-    if (result.cpuSampled) SetDlgItemTextW(dialog_, kWatchCpuEdit, CpuPercentText(result.cpuDelta).c_str());
-    if (result.met) {
-        met_ = true;
-        ReportLastError(PostMessageW(dialog_, WM_COMMAND, kConditionMetCommand, 0), "PostMessage");
+    // Nothing may leave a dialog procedure: a fault ends the dialog and is thrown again
+    // once DialogBoxParamW has returned.
+    try {
+        WatchTickResult result = rule_.Tick(*sampled_);
+        if (result.cpuSampled) SetDlgItemTextW(dialog_, kWatchCpuEdit, CpuPercentText(result.cpuDelta).c_str());
+        if (result.met) {
+            met_ = true;
+            ReportLastError(PostMessageW(dialog_, WM_COMMAND, kConditionMetCommand, 0), "PostMessage");
+        }
+    } catch (...) {
+        fault_ = std::current_exception();
+        met_ = true;  // no more ticks
+        EndWatchDialog(dialog_, 0);
     }
     ticking_ = false;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <exception>
+
 #include "app/handles.h"
 #include "app/wide_string.h"
 #include "watch/process_query.h"
@@ -47,7 +49,8 @@ public:
     ProcessWatcher& operator=(const ProcessWatcher&) = delete;
 
     // Shows dialog 180 (no owner). 1 when a condition was met, 0 when cancelled, -1 when
-    // the dialog could not be shown.
+    // the dialog could not be shown. A fault of a tick ends the dialog and is thrown
+    // again from here.
     INT_PTR RunDialog();
 
     // Dialog messages.
@@ -76,6 +79,7 @@ private:
     ProcessSource* sampled_;
     bool ticking_ = false;
     bool met_ = false;
+    std::exception_ptr fault_;
 };
 
 // Shows the watcher's dialog; true when a condition was met, false when cancelled.

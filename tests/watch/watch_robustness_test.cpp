@@ -22,6 +22,8 @@ const RECT kArea = {1600, 850, 1681, 950};
 // or see a change. The script outlives the picture, which the watcher owns.
 struct PictureScript {
     bool ready = true;
+    const char* failedCall = nullptr;  // of the preparation
+    DWORD failedError = ERROR_SUCCESS;
     int comparisons = 0;
     int changeAt = 20;           // the comparison that sees a change (a safety net)
     int failingComparisons = 0;  // the first ones report an error box
@@ -34,6 +36,8 @@ class ScriptedPicture : public AreaPicture {
 public:
     explicit ScriptedPicture(PictureScript& script) : script_(script) {}
     bool IsReady() const override { return script_.ready; }
+    const char* FailedCall() const override { return script_.failedCall; }
+    DWORD FailedError() const override { return script_.failedError; }
     void TakeReference() override {
         if (script_.throwOnReference) throw std::bad_alloc();
         if (script_.afterReference) script_.afterReference();
@@ -90,9 +94,11 @@ public:
     int failingEndChecks = 0;
     int endedAt = 1000;
     int endChecks = 0;
+    int throwAt = 0;  // the end check that throws, 0 for none
 
     bool HasEnded() override {
         ++endChecks;
+        if (endChecks == throwAt) throw std::runtime_error("sampling failed");
         if (endChecks <= failingEndChecks) ReportLastError(FALSE, "OpenProcess");
         return endChecks >= endedAt;
     }
@@ -156,6 +162,18 @@ TEST(ProcessWatchRobustness, TicksDoNotPileUpUnderAnErrorBox) {
     EXPECT_EQ(source.endChecks, 3);
 }
 
+// A fault in a tick of the process watch ends its dialog and comes out of RunDialog, so
+// that the run reports it once and the action does not follow; no tick runs after it.
+TEST(ProcessWatchRobustness, AFaultInATickEndsTheDialogAndComesOutOfIt) {
+    BoxShowingSource source;
+    source.throwAt = 2;
+    ProcessWatcher watcher(L"C:\\tests\\watch_tests.exe", static_cast<int>(GetCurrentProcessId()), 0, nullptr, 1,
+                           L"cmd", false, &source);
+    EXPECT_THROW(watcher.RunDialog(), std::runtime_error);
+    EXPECT_EQ(source.endChecks, 2);
+    EXPECT_FALSE(FindOwnWindowOfClass(L"#32770")) << "the watch dialog outlived the fault";
+}
+
 // When the area cannot be pictured the hold is given back before the user is told, so
 // that a box nobody answers does not keep the time-outs off.
 TEST(ScreenWatchRobustness, APictureThatCannotBePreparedIsReportedAfterTheHoldEnded) {
@@ -163,10 +181,14 @@ TEST(ScreenWatchRobustness, APictureThatCannotBePreparedIsReportedAfterTheHoldEn
     OrderRecorder boxes(system);
     PictureScript picture;
     picture.ready = false;
+    picture.failedCall = "CreateDIBSection";
+    picture.failedError = ERROR_NOT_ENOUGH_MEMORY;
     EXPECT_EQ(WatchScreenArea(WatchOf(true), system, PictureOf(picture)), WatchResult::Refused);
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0], kPictureNotPreparedText);
-    EXPECT_EQ(boxes.switchesBefore[0], (std::vector<bool>{false, true})) << "the box came while the hold was on";
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[0], L"CreateDIBSection Error Code =8") << "the failed call was not named";
+    EXPECT_EQ(boxes.texts[1], kPictureNotPreparedText);
+    for (const std::vector<bool>& switches : boxes.switchesBefore)
+        EXPECT_EQ(switches, (std::vector<bool>{false, true})) << "a box came while the hold was on";
     // The saved time-outs went back before the box too, and only once.
     EXPECT_EQ(system.applied.size(), 2u);
     EXPECT_EQ(system.screenSaverSets.size(), 2u);
