@@ -225,7 +225,12 @@ TEST(Build, ProgramsImportOnlySystemLibraries) {
 TEST(Wow64, ThirtyTwoBitProgramTellsToStartTheOther) {
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
-    if (sizeof(void*) == 8 || !wow64) GTEST_SKIP() << "not a 32-bit process under WOW64";
+    if (sizeof(void*) == 8 || !wow64) {
+        // The entry that runs this test in a 64-bit prefix must really get there.
+        wchar_t expected[4] = {};
+        ASSERT_EQ(GetEnvironmentVariableW(L"TLR_EXPECT_WOW64", expected, 4), 0u) << "not under WOW64 in this run";
+        GTEST_SKIP() << "not a 32-bit process under WOW64";
+    }
     TempFolder folder;
     WriteQuietSetting(folder, L"quiet");
     ExpectRefusal(L"#quiet", L"TLR64.exe を起動してください", 1, folder.Path());

@@ -85,6 +85,13 @@ ULONGLONG LastWrite(const std::wstring& path) {
 }
 const ULONGLONG kTicksPerMs = 10000;
 
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
 // A popup of one colour on top of everything, painted before it is used.
 class SolidWindow {
 public:
@@ -100,7 +107,9 @@ public:
                                   wc.hInstance, nullptr);
         ShowWindow(window_, SW_SHOWNOACTIVATE);
         UpdateWindow(window_);
-        WaitUntil([] { return false; }, 500);  // lets the window be mapped and painted
+        // Mapped and painted: its middle shows its colour.
+        POINT middle = {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+        WaitUntil([&] { return ScreenPixel(middle.x, middle.y) == colour; }, 10000);
     }
     ~SolidWindow() {
         DestroyWindow(window_);
@@ -113,13 +122,6 @@ private:
     HBRUSH brush_;
     HWND window_ = nullptr;
 };
-
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    COLORREF colour = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
 
 uint32_t U32(const std::string& b, size_t at) {
     return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |

@@ -371,6 +371,49 @@ TEST(ActionPage, EachKindShowsItsOwnTextAndAnUnknownKindIsIllegal) {
     w.Cancel();
 }
 
+// "入力・修正" opens the editor of the kind checked: OK takes its text into the page,
+// Cancel leaves the page's text as it was.
+TEST(ActionPage, EditOpensTheDialogOfTheCheckedKind) {
+    ActionWizard w;
+    const TempFolder& f = w.Folder();
+    f.WriteSetting(L"Tollerup", L"Act", 2);
+    f.WriteSetting(L"Tollerup", L"ParamWinExit", L"再起動 待機時間 =30秒");
+    f.WriteSetting(L"Tollerup", L"ParamCmd", L"cmd /c echo done");
+    ASSERT_NO_FATAL_FAILURE(w.OpenActionPage());
+    ASSERT_TRUE(Click(w.Control(kEdit)));
+    HWND exit = WaitForDialog(w.Tlr(), L"Windows終了の設定", kWait);
+    ASSERT_TRUE(exit) << "no Windows-exit dialog for the exit kind";
+    EXPECT_TRUE(IsChecked(ChildById(exit, 9305)));
+    EXPECT_EQ(TextOf(ChildById(exit, 9306)), L"30");
+    EXPECT_FALSE(IsEnabled(w.Sheet().Sheet())) << "the dialog is not modal to the sheet";
+    ASSERT_TRUE(Click(ChildById(exit, 9302)));
+    ASSERT_TRUE(Click(ChildById(exit, 9312)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(exit); }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(w.Control(kParameter)) == L"通常の終了 待機時間 =30秒"; }, kWait))
+        << Narrow(TextOf(w.Control(kParameter)));
+
+    ASSERT_TRUE(Click(w.Control(kCommandRadio)));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(w.Control(kParameter)) == L"cmd /c echo done"; }, kWait));
+    for (int button : {9211, 9212}) {
+        ASSERT_TRUE(WaitForEnabled(w.Sheet().Sheet(), true, kWait));
+        ASSERT_TRUE(Click(w.Control(kEdit)));
+        HWND command = WaitForDialog(w.Tlr(), L"DOSコマンドの入力", kWait);
+        ASSERT_TRUE(command) << "no command dialog for the command kind";
+        EXPECT_EQ(TextOf(ChildById(command, 9203)), L"cmd /c echo done");
+        ASSERT_TRUE(TypeText(ChildById(command, 9203), L"cmd /c echo other"));
+        ASSERT_TRUE(Click(ChildById(command, button)));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(command); }, kWait));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(w.Control(kParameter)) == L"cmd /c echo other"; }, kWait))
+        << Narrow(TextOf(w.Control(kParameter)));
+    ASSERT_TRUE(WaitForEnabled(w.Sheet().Sheet(), true, kWait));
+    ASSERT_TRUE(w.Sheet().Press(kSheetBack));
+    ASSERT_TRUE(w.Sheet().WaitForPage(120, kWait));
+    EXPECT_EQ(f.ReadSetting(L"Tollerup", L"ParamWinExit"), L"通常の終了 待機時間 =30秒");
+    EXPECT_EQ(f.ReadSetting(L"Tollerup", L"ParamCmd"), L"cmd /c echo other");
+    w.Cancel();
+}
+
 TEST(ActionPage, FinishWithoutAParameterStaysOnThePage) {
     ActionWizard w;
     w.Folder().WriteSetting(L"Tollerup", L"Act", 0);

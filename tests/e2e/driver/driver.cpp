@@ -509,7 +509,7 @@ MessageBoxInfo Program::WaitForMessageBox(DWORD timeoutMs) const {
                 info = candidate;
                 // The icon is told by its pixels: give a busy system time to paint it.
                 if (!firstSeen) firstSeen = GetTickCount();
-                return !candidate.hasIcon || candidate.icon != 0 || GetTickCount() - firstSeen > 3000;
+                return !candidate.hasIcon || candidate.icon != 0 || GetTickCount() - firstSeen > 10000;
             }
             return false;
         },
