@@ -50,16 +50,13 @@ ScreenPicture::ScreenPicture(const RECT& area, size_t bandBytes)
     previousBitmap_ = SelectObject(memoryDc_.Get(), section_.Get());
     if (!previousBitmap_ || previousBitmap_ == HGDI_ERROR) {
         previousBitmap_ = nullptr;
-        {
-            Failed("SelectObject");
-            return;
-        }
+        Failed("SelectObject");
+        return;
     }
     ready_ = true;
 }
 
 void ScreenPicture::Failed(const char* call) {
-    if (failedCall_) return;
     failedCall_ = call;
     failedError_ = GetLastError();
 }

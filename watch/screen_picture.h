@@ -72,7 +72,7 @@ protected:
     virtual bool CopyBand(int rowsDone, int rows);
 
 private:
-    // Keeps the first failed call of the preparation with the thread's last error.
+    // Keeps the call that stopped the preparation with the thread's last error.
     void Failed(const char* call);
 
     RECT area_;
