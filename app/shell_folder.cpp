@@ -1,4 +1,4 @@
-#include "app/special_folder.h"
+#include "app/shell_folder.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -8,7 +8,7 @@
 #include "app/handles.h"
 #include "app/message_box.h"
 
-WideString SpecialFolderPath(int csidl) {
+WideString ShellFolderPath(int csidl) {
     if (csidl == kCurrentFolder) {
         DWORD length = GetCurrentDirectoryW(0, nullptr);
         std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');

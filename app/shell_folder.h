@@ -1,4 +1,4 @@
-// Paths of the system's special folders.
+// Paths of the folders the shell names by a CSIDL value, and of the current directory.
 #pragma once
 
 #include "app/wide_string.h"
@@ -6,4 +6,4 @@
 // The current directory for -1 (kCurrentFolder); otherwise the folder of the CSIDL value.
 // Failures are reported and give the empty text.
 const int kCurrentFolder = -1;
-WideString SpecialFolderPath(int csidl);
+WideString ShellFolderPath(int csidl);

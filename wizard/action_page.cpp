@@ -5,7 +5,7 @@
 
 #include "actions/action.h"
 #include "app/message_box.h"
-#include "app/special_folder.h"
+#include "app/shell_folder.h"
 #include "app/startup_logic.h"
 #include "res/resource.h"
 #include "wizard/command_dialog.h"
@@ -35,7 +35,7 @@ public:
     void ShowSettingName(const WideString& name) override {
         SetDlgItemTextW(page_, kActionSettingName, SettingNameLabel(name).c_str());
     }
-    WideString DesktopFolder() override { return SpecialFolderPath(CSIDL_DESKTOP); }
+    WideString DesktopFolder() override { return ShellFolderPath(CSIDL_DESKTOP); }
     bool CreateShortcut(const WideString& programPath, const WideString& linkPath,
                         const WideString& arguments) override {
         return CreateProgramShortcut(programPath, linkPath, arguments);

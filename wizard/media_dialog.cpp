@@ -6,7 +6,7 @@
 #include "app/handles.h"
 #include "app/message_box.h"
 #include "app/paths.h"
-#include "app/special_folder.h"
+#include "app/shell_folder.h"
 #include "app/system_info.h"
 #include "wizard/dialog_helpers.h"
 #include "wizard/dialog_position.h"
@@ -73,7 +73,7 @@ void MediaFileDialog::OnDestroy() {
 void MediaFileDialog::Browse() {
     WideString start = Unquote(GetControlText(GetDlgItem(window_, kMediaFileBox)));
     bool exists = !start.IsEmpty() && GetFileAttributesW(start.c_str()) != INVALID_FILE_ATTRIBUTES;
-    MediaBrowseStart plan = PlanMediaBrowseStart(start, exists, SpecialFolderPath(CSIDL_WINDOWS), kFileBufferSize);
+    MediaBrowseStart plan = PlanMediaBrowseStart(start, exists, ShellFolderPath(CSIDL_WINDOWS), kFileBufferSize);
 
     // The plan gives a start that fits the buffer with its terminating zero.
     wchar_t file[kFileBufferSize] = {};

@@ -22,7 +22,7 @@
 
 #include "app/paths.h"
 #include "app/settings.h"
-#include "app/special_folder.h"
+#include "app/shell_folder.h"
 #include "app/system_info.h"
 #include "res/resource.h"
 #include "wizard/command_dialog.h"
@@ -142,7 +142,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     RegisterClassW(&windowClass);
     HWND dropHost = CreateWindowExW(0, kDropHostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
 
-    SettingSection settings(JoinPath(SpecialFolderPath(kCurrentFolder), kSettingsFileName), request.section);
+    SettingSection settings(JoinPath(ShellFolderPath(kCurrentFolder), kSettingsFileName), request.section);
     const SettingSection* section = request.hasSection ? &settings : nullptr;
     WideString text(request.text);
     bool ok = false;
