@@ -21,6 +21,8 @@ bool HoldsPages(HWND window) {
     return found;
 }
 
+const DWORD kButtonSettleMs = 2000;
+
 int PressIndex(int buttonId) {
     switch (buttonId) {
     case kSheetBack:
@@ -92,7 +94,10 @@ bool Wizard::WaitForButtons(bool back, bool next, bool finish, DWORD timeoutMs) 
 
 bool Wizard::Press(int buttonId) const {
     int index = PressIndex(buttonId);
-    if (index < 0 || !IsButtonEnabled(buttonId)) return false;
+    if (index < 0) return false;
+    // A page posts its buttons to the sheet as it becomes active, so a button may still be
+    // on its way to being enabled just after the page came up.
+    if (!WaitUntil([&] { return IsButtonEnabled(buttonId); }, kButtonSettleMs)) return false;
     return PostMessageW(sheet_, PSM_PRESSBUTTON, static_cast<WPARAM>(index), 0) != FALSE;
 }
 

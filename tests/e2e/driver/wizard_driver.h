@@ -41,8 +41,8 @@ public:
     bool IsButtonEnabled(int buttonId) const;
     // Waits until the enabled sheet buttons among Back, Next and Finish are exactly these.
     bool WaitForButtons(bool back, bool next, bool finish, DWORD timeoutMs) const;
-    // Presses Back, Next, Finish or Cancel as a user would: fails at once (false) when the
-    // button is not there or disabled. Does not wait for the sheet.
+    // Presses Back, Next, Finish or Cancel as a user would: false when the button is not
+    // there or stays disabled for two seconds. Does not wait for the sheet to act on it.
     bool Press(int buttonId) const;
 
 private:
