@@ -132,10 +132,12 @@ void RangeDragWindow::Follow() {
 void RangeDragWindow::Press(POINT at) {
     if (!tracker_.Press(at)) return;
     HWND window = window_.Get();
-    ReportLastError(MoveWindow(window, at.x, at.y, 1, 1, TRUE), "MoveWindow");
     KillTimer(window, kFollowTimer);
+    // Half transparent before it shrinks to the press point: the user sees the range
+    // through it from its first pixel.
     SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
     ReportLastError(SetLayeredWindowAttributes(window, 0, kDragAlpha, LWA_ALPHA), "SetLayeredWindowAttributes");
+    ReportLastError(MoveWindow(window, at.x, at.y, 1, 1, TRUE), "MoveWindow");
     InvalidateRect(window, nullptr, TRUE);
 }
 
