@@ -34,6 +34,47 @@ tlr_packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 win
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales pulseaudio pulseaudio-utils
   googletest python3)
 
+# apt-get update, tried again a few times while a mirror is between two states (an index
+# whose size does not match its release file is left out, and apt says so on stderr).
+tlr_apt_update() {
+  local attempt errors
+  for attempt in 1 2 3; do
+    errors=$(apt-get update -qq 2>&1 >/dev/null | grep '^E:')
+    [ -z "$errors" ] && return 0
+    log "apt-get update, attempt $attempt: $(printf '%s' "$errors" | head -n 1)"
+    [ "$attempt" -lt 3 ] && sleep 10
+  done
+  return 0  # what did come is used; the install says whether it suffices
+}
+
+# Installs the packages given. When the i386 index of the security updates is missing
+# (seen: a mirror serving a file of the wrong size), the 32-bit libraries exist only in
+# the main suite's versions, which the security versions of their 64-bit twins block: the
+# install is then resolved with the security suite at a low priority. When the 32-bit
+# packages still cannot be installed, the others are, and the 32-bit tests are skipped
+# (the machine counts as one that cannot run 32-bit programs).
+tlr_apt_install() {
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+  "${apt[@]}" "$@" >/dev/null && return 0
+  if printf '%s\n' "$@" | grep -q ':i386$'; then
+    local pin
+    pin=$(mktemp /tmp/tollerup-apt-pin.XXXXXX)
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' > "$pin"
+    log "installing again with the security updates at a low priority (their 32-bit index is missing)"
+    "${apt[@]}" -o Dir::Etc::Preferences="$pin" "$@" >/dev/null
+    local status=$?
+    rm -f "$pin"
+    [ $status = 0 ] && return 0
+    local native=() p
+    for p in "$@"; do case $p in *:i386) ;; *) native+=("$p") ;; esac; done
+    log "the 32-bit packages cannot be installed: installing the others; the 32-bit tests will be skipped"
+    ((${#native[@]})) || return 0
+    "${apt[@]}" "${native[@]}" >/dev/null && return 0
+  fi
+  log "apt-get install failed: $*"
+  return 1
+}
+
 tlr_install_packages() {
   local missing=() p
   for p in "${tlr_packages[@]}"; do
@@ -47,8 +88,8 @@ tlr_install_packages() {
     if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
       dpkg --add-architecture i386
     fi
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    tlr_apt_update
+    tlr_apt_install "${missing[@]}" || return 1
   fi
   if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     log "generating the ja_JP.UTF-8 locale"
