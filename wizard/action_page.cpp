@@ -36,9 +36,9 @@ public:
         SetDlgItemTextW(page_, kActionSettingName, SettingNameLabel(name).c_str());
     }
     WideString DesktopFolder() override { return ShellFolderPath(CSIDL_DESKTOP); }
-    bool CreateShortcut(const WideString& programPath, const WideString& linkPath,
-                        const WideString& arguments) override {
-        return CreateProgramShortcut(programPath, linkPath, arguments);
+    bool CreateShortcut(const WideString& programPath, const WideString& linkPath, const WideString& arguments,
+                        const WideString& workingDirectory) override {
+        return CreateProgramShortcut(programPath, linkPath, arguments, workingDirectory);
     }
 
 private:

@@ -15,6 +15,5 @@ void StorePosition(HWND dialog, const SettingSection* section, const PositionKey
     if (!section) return;
     RECT rect = {};
     if (!ReportLastError(GetWindowRect(dialog, &rect), "GetWindowRect")) return;
-    section->WriteInt(keys.left, rect.left);
-    section->WriteInt(keys.top, rect.top);
+    if (section->WriteInt(keys.left, rect.left)) section->WriteInt(keys.top, rect.top);
 }

@@ -80,8 +80,8 @@ int ProcessSelectionPage::OnWizardNext() {
     if (known < 0) return kStayOnPage;
     ProcessEntry entry = model_.Entry(known);
     SettingSection& section = *context_.section;
-    section.WriteInt(L"pid", entry.record.id);
-    section.WriteString(L"filename", entry.path);
+    if (!section.WriteInt(L"pid", entry.record.id) || !section.WriteString(L"filename", entry.path))
+        return kConditionsPageId;
     // A window chosen for another process must not be watched for this one.
     HWND chosen = TextToWindowHandle(section.ReadString(L"PCHandle", MAX_PATH, L""));
     if (chosen) {
