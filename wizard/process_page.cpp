@@ -47,12 +47,10 @@ void ProcessSelectionPage::OnKillActive() {
 }
 
 void ProcessSelectionPage::OnTimer(UINT_PTR timerId) {
-    // A box shown during a refresh runs a message loop of its own: no refresh inside one.
-    if (timerId != kRefreshTimer || refreshing_) return;
-    refreshing_ = true;
+    if (timerId != kRefreshTimer) return;
+    // Dropped by the list while a sort or another refresh runs.
     view_.Refresh();
     UpdateButtons();
-    refreshing_ = false;
 }
 
 void ProcessSelectionPage::OnColumnClick(int column) {
