@@ -1,6 +1,5 @@
 #include "actions/media_player.h"
 
-#include <mmsystem.h>
 #include <vfw.h>
 
 #include <climits>
@@ -17,6 +16,9 @@ const DWORD kMciWindowStyle = 0x4078;
 
 // The player that exists, if any.
 MciPlayer* g_player = nullptr;
+
+typedef BOOL(WINAPI* ErrorStringProc)(MCIERROR code, LPWSTR text, UINT size);
+typedef HWND(VFWAPIV* CreateMciWindowProc)(HWND parent, HINSTANCE instance, DWORD style, LPCWSTR file);
 
 // At the start and not playing: a device that has not begun yet (or never will).
 bool AtTheStart(PlaybackDevice& device) {
@@ -74,8 +76,15 @@ bool ReachedEnd(long start, long end, long position) {
 
 void ReportMciError(long code, const char* name) {
     if (code == 0) return;
+    SystemLibrary library(L"winmm.dll");
+    DWORD missing = ERROR_SUCCESS;
+    auto errorString = library.LookupAs<ErrorStringProc>("mciGetErrorStringW", &missing);
     wchar_t text[260] = {};
-    mciGetErrorStringW(static_cast<MCIERROR>(code), text, 260);
+    if (!errorString) {
+        ReportErrorCode(code, name);
+        return;
+    }
+    errorString(static_cast<MCIERROR>(code), text, 260);
     ShowErrorBox(AnsiToWide(name) + L" " + text);
 }
 
@@ -98,12 +107,15 @@ bool PlayRepeatedly(PlaybackDevice& device) {
 
 MciPlayer::MciPlayer(const WideString& file, HINSTANCE instance) : file_(file) {
     g_player = this;
+    sendCommand_ = mediaLibrary_.FindAs<SendCommandProc>("mciSendCommandW");
     MCI_GENERIC_PARMS generic = {};
-    mciSendCommandW(MCI_ALL_DEVICE_ID, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic));
-    mciSendCommandW(MCI_ALL_DEVICE_ID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic));
+    SendCommand(MCI_ALL_DEVICE_ID, MCI_STOP, MCI_WAIT, &generic);
+    SendCommand(MCI_ALL_DEVICE_ID, MCI_CLOSE, MCI_WAIT, &generic);
 
     track_ = CdTrackNumber(file_);
-    window_.Reset(MCIWndCreateW(nullptr, instance, kMciWindowStyle, file_.c_str()));
+    auto createWindow =
+        sendCommand_ ? windowLibrary_.FindAs<CreateMciWindowProc>("MCIWndCreateW") : CreateMciWindowProc();
+    if (createWindow) window_.Reset(createWindow(nullptr, instance, kMciWindowStyle, file_.c_str()));
     if (!window_) {
         track_ = -1;
         return;
@@ -120,15 +132,13 @@ MciPlayer::MciPlayer(const WideString& file, HINSTANCE instance) : file_(file) {
         MCI_STATUS_PARMS status = {};
         status.dwItem = MCI_STATUS_LENGTH;
         status.dwTrack = static_cast<DWORD>(track_);
-        ReportMciError(static_cast<long>(mciSendCommandW(device, MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
-                                                         reinterpret_cast<DWORD_PTR>(&status))),
+        ReportMciError(static_cast<long>(SendCommand(device, MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK, &status)),
                        "MCI_STATUS_LENGTH");
         long length = static_cast<long>(status.dwReturn);
         status = MCI_STATUS_PARMS{};
         status.dwItem = MCI_STATUS_POSITION;
         status.dwTrack = static_cast<DWORD>(track_);
-        ReportMciError(static_cast<long>(mciSendCommandW(device, MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
-                                                         reinterpret_cast<DWORD_PTR>(&status))),
+        ReportMciError(static_cast<long>(SendCommand(device, MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK, &status)),
                        "MCI_STATUS_POSITION");
         start_ = static_cast<long>(status.dwReturn);
         end_ = start_ + length;
@@ -148,6 +158,11 @@ MciPlayer::~MciPlayer() {
         if (!IsWindow(window_.Get())) window_.Release();
     }
     if (g_player == this) g_player = nullptr;
+}
+
+MCIERROR MciPlayer::SendCommand(MCIDEVICEID device, UINT message, DWORD_PTR flags, void* parameters) {
+    if (!sendCommand_) return MCIERR_DEVICE_NOT_INSTALLED;
+    return sendCommand_(device, message, flags, reinterpret_cast<DWORD_PTR>(parameters));
 }
 
 bool MciPlayer::CanPlay() {

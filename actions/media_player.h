@@ -3,8 +3,10 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "app/handles.h"
+#include "app/system_library.h"
 #include "app/wide_string.h"
 
 // The CD audio track a file names: a ".cda" file (any case) whose name begins with
@@ -15,7 +17,8 @@ int CdTrackNumber(const WideString& path);
 // at most one thousandth of the end. Never true when there is nothing between start and end.
 bool ReachedEnd(long start, long end, long position);
 
-// An error box "<name> <MCI error text>" for a nonzero MCI error code.
+// An error box "<name> <MCI error text>" for a nonzero MCI error code ("<name> Error
+// Code =<code>" when the media library cannot give the text).
 void ReportMciError(long code, const char* name);
 
 // What the play loops need from a device.
@@ -49,7 +52,9 @@ bool PlayOnce(PlaybackDevice& device);
 bool PlayRepeatedly(PlaybackDevice& device);
 
 // The player on an MCI window. Only one exists at a time; making one stops and closes
-// every MCI device of the process first.
+// every MCI device of the process first. The media libraries are loaded from the system
+// folder for the player's life; a function that cannot be found is reported once and the
+// player then has no window, which cannot play.
 class MciPlayer : public PlaybackDevice {
 public:
     MciPlayer(const WideString& file, HINSTANCE instance);
@@ -69,6 +74,15 @@ public:
     int Track() const { return track_; }
 
 private:
+    typedef MCIERROR(WINAPI* SendCommandProc)(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parameters);
+    // Sends an MCI command; MCIERR_DEVICE_NOT_INSTALLED without the media library.
+    MCIERROR SendCommand(MCIDEVICEID device, UINT message, DWORD_PTR flags, void* parameters);
+
+    // The MCI window class comes from msvfw32, which needs winmm: winmm is loaded first
+    // by its full path, so msvfw32 finds it already loaded. Both outlive the window.
+    SystemLibrary mediaLibrary_{L"winmm.dll"};
+    SystemLibrary windowLibrary_{L"msvfw32.dll"};
+    SendCommandProc sendCommand_ = nullptr;
     WideString file_;
     int track_ = -1;
     long start_ = 0;

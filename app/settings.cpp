@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/message_box.h"
+
 const wchar_t kWorkingSection[] = L"Tollerup";
 const wchar_t kSettingsFileName[] = L"TLR.ini";
 const wchar_t kCaptureFileName[] = L"Capture.bmp";
@@ -25,14 +27,24 @@ WideString SettingSection::ReadString(const wchar_t* key, int bufferSize, const 
     return WideString(buffer.data());
 }
 
-void SettingSection::WriteInt(const wchar_t* key, long long value) const {
-    wchar_t text[16];
-    if (swprintf(text, 16, L"%lld", value) < 0) wcscpy(text, L"error");
-    WritePrivateProfileStringW(section_.c_str(), key, text, path_.c_str());
+WideString UnwritableSettingsText(const WideString& path) {
+    return WideString(L"設定ファイルに書き込めません\n") + path;
 }
 
-void SettingSection::WriteBool(const wchar_t* key, bool value) const {
-    WritePrivateProfileStringW(section_.c_str(), key, value ? L"1" : L"0", path_.c_str());
+bool SettingSection::Written(BOOL result) const {
+    if (result) return true;
+    ShowErrorBox(UnwritableSettingsText(path_));
+    return false;
+}
+
+bool SettingSection::WriteInt(const wchar_t* key, long long value) const {
+    wchar_t text[16];
+    if (swprintf(text, 16, L"%lld", value) < 0) wcscpy(text, L"error");
+    return Written(WritePrivateProfileStringW(section_.c_str(), key, text, path_.c_str()));
+}
+
+bool SettingSection::WriteBool(const wchar_t* key, bool value) const {
+    return Written(WritePrivateProfileStringW(section_.c_str(), key, value ? L"1" : L"0", path_.c_str()));
 }
 
 WideString ProtectEnclosingQuotes(const WideString& value) {
@@ -41,8 +53,9 @@ WideString ProtectEnclosingQuotes(const WideString& value) {
     return value;
 }
 
-void SettingSection::WriteString(const wchar_t* key, const WideString& value) const {
-    WritePrivateProfileStringW(section_.c_str(), key, ProtectEnclosingQuotes(value).c_str(), path_.c_str());
+bool SettingSection::WriteString(const wchar_t* key, const WideString& value) const {
+    return Written(
+        WritePrivateProfileStringW(section_.c_str(), key, ProtectEnclosingQuotes(value).c_str(), path_.c_str()));
 }
 
 void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines) {
@@ -101,9 +114,10 @@ void SettingSection::ListSections(StringList& names) const {
     ParseNameBlock(buffer.data(), count, names);
 }
 
-void SettingSection::DeleteSection(const WideString& name) {
-    WritePrivateProfileStructW(name.c_str(), nullptr, nullptr, 0, path_.c_str());
+bool SettingSection::DeleteSection(const WideString& name) {
+    bool deleted = Written(WritePrivateProfileStructW(name.c_str(), nullptr, nullptr, 0, path_.c_str()));
     section_ = WideString();
+    return deleted;
 }
 
 namespace {

@@ -24,20 +24,30 @@ public:
     bool ReadBool(const wchar_t* key, bool fallback) const;
     // The text cut to bufferSize - 1 characters.
     WideString ReadString(const wchar_t* key, int bufferSize, const wchar_t* fallback) const;
-    void WriteInt(const wchar_t* key, long long value) const;
-    void WriteBool(const wchar_t* key, bool value) const;
-    void WriteString(const wchar_t* key, const WideString& value) const;
+    // Each write returns whether the file took it. A write that fails (a folder the user
+    // may not write, a read-only file, a folder of the file's name) shows the box of
+    // UnwritableSettingsText; callers that write several keys stop at the first failure,
+    // so that one action shows one box.
+    bool WriteInt(const wchar_t* key, long long value) const;
+    bool WriteBool(const wchar_t* key, bool value) const;
+    bool WriteString(const wchar_t* key, const WideString& value) const;
     // The lines of the named section (quotes around a value dropped); returns their count.
     int ReadSection(const WideString& name, SectionLines& lines) const;
     // Section names in file order, placed by the list's own order rule.
     void ListSections(StringList& names) const;
-    // Removes the whole section; the object's own section name becomes empty.
-    void DeleteSection(const WideString& name);
+    // Removes the whole section; the object's own section name becomes empty. False (after
+    // the box) when the file could not be written.
+    bool DeleteSection(const WideString& name);
 
 private:
+    bool Written(BOOL result) const;
+
     WideString path_;
     WideString section_;
 };
+
+// "設定ファイルに書き込めません", a line feed and the settings file's full path.
+WideString UnwritableSettingsText(const WideString& path);
 
 // Reading a value drops one pair of enclosing double quotes. A value that itself begins
 // and ends with a quote (a quoted program with a quoted argument) is written inside one

@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
 #include <ole2.h>
-#include <shellapi.h>
 
 #include "actions/action.h"
+#include "app/elevated_start.h"
 #include "app/handles.h"
 #include "app/message_box.h"
 #include "app/paths.h"
@@ -75,11 +75,18 @@ struct StartupState {
 };
 
 WideString CurrentDirectory() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    DWORD length = GetCurrentDirectoryW(MAX_PATH, buffer);
-    ReportLastError(length != 0 && length < MAX_PATH, "GetCurrentDirectory");
-    if (length == 0 || length >= MAX_PATH) return WideString();
-    return WideString(buffer);
+    WideString folder = CurrentFolderPath();
+    ReportLastError(!folder.IsEmpty(), "GetCurrentDirectory");
+    return folder;
+}
+
+// The program's own file, whatever the first word of its command line says (a name
+// typed in a console, or whatever a launcher passed): that word is used only when the
+// file cannot be read.
+WideString ProgramPath(const WideString& firstWord) {
+    WideString path = ModuleFilePath(nullptr);
+    if (!ReportLastError(!path.IsEmpty(), "GetModuleFileName")) return firstWord;
+    return path;
 }
 
 // After a met watch: the pause, the optional capture with its own pause, the action.
@@ -93,12 +100,12 @@ void CaptureAndAct(StartupState& state, SettingSection& section, const MonitorLa
     PerformAction(section);
 }
 
-void RelaunchElevated(StartupState& state, const WideString& arguments, SingleInstance& instance) {
+// Returns the exit code of this instance.
+int RelaunchElevated(StartupState& state, const WideString& arguments, SingleInstance& instance) {
     // The elevated instance has the same argument text: let go of the name first.
     instance.Release();
     state.ole.Ensure();
-    ShellExecuteW(nullptr, L"runas", state.programPath.c_str(), arguments.c_str(), state.currentDirectory.c_str(),
-                  state.showCommand);
+    return HandOverExitCode(StartElevated(state.programPath, arguments, state.currentDirectory, state.showCommand));
 }
 
 int RunSettingRoad(StartupState& state, SettingSection& section, const WideString& name, SingleInstance& instance) {
@@ -109,10 +116,7 @@ int RunSettingRoad(StartupState& state, SettingSection& section, const WideStrin
         return 1;
     }
     RelaunchDecision relaunch = DecideRelaunch(section.ReadBool(L"AsAdmin", false), state.elevation, name);
-    if (relaunch.relaunch) {
-        RelaunchElevated(state, relaunch.arguments, instance);
-        return 0;
-    }
+    if (relaunch.relaunch) return RelaunchElevated(state, relaunch.arguments, instance);
     MonitorLayout layout;
     switch (RunWatch(section)) {
     case WatchResult::Met:
@@ -145,8 +149,8 @@ int RunWizardRoad(StartupState& state, SettingSection& section, SingleInstance& 
     if (!startRequested) return exitCode;
     RelaunchDecision relaunch = DecideRelaunch(section.ReadBool(L"AsAdmin", false), state.elevation, section.Section());
     if (relaunch.relaunch) {
-        RelaunchElevated(state, relaunch.arguments, instance);
-        return exitCode;
+        int handOver = RelaunchElevated(state, relaunch.arguments, instance);
+        return handOver != 0 ? handOver : exitCode;
     }
     switch (RunWatch(section)) {
     case WatchResult::Met:
@@ -176,7 +180,6 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
     }
 
     CommandLineParts parts = SplitCommandLineText(GetCommandLineW());
-    state.programPath = parts.program;
     state.argumentText = parts.arguments;
 
     SingleInstance single;
@@ -194,6 +197,11 @@ int RunTollerup(HINSTANCE instance, int showCommand) {
     state.currentDirectory = CurrentDirectory();
     state.capturePath = FileInFolder(state.currentDirectory, kCaptureFileName);
     state.settingsPath = FileInFolder(state.currentDirectory, kSettingsFileName);
+    if (!SettingsPathFits(state.settingsPath)) {
+        ShowErrorBox(kFolderTooLongText);
+        return 1;
+    }
+    state.programPath = ProgramPath(parts.program);
     SettingSection section(state.settingsPath, kWorkingSection);
 
     switch (choice.road) {

@@ -81,3 +81,18 @@ const wchar_t kStartTheOtherProgramText[] = L"TLR64.exe を起動してくださ
 bool RefusesToRun(bool thirtyTwoBitBuild, bool underWow64) {
     return thirtyTwoBitBuild && underWow64;
 }
+
+const wchar_t kFolderTooLongText[] = L"フォルダのパスが長すぎます";
+
+bool SettingsPathFits(const WideString& settingsPath) {
+    return settingsPath.Length() < MAX_PATH;
+}
+
+ElevatedStart ElevatedStartOutcome(bool executed, unsigned long error) {
+    if (executed) return ElevatedStart::Started;
+    return error == ERROR_CANCELLED ? ElevatedStart::Declined : ElevatedStart::Failed;
+}
+
+int HandOverExitCode(ElevatedStart outcome) {
+    return outcome == ElevatedStart::Failed ? 1 : 0;
+}

@@ -63,3 +63,16 @@ RelaunchDecision DecideRelaunch(bool asAdmin, int elevation, const WideString& s
 bool RefusesToRun(bool thirtyTwoBitBuild, bool underWow64);
 // The box of that refusal.
 extern const wchar_t kStartTheOtherProgramText[];
+
+// The private-profile functions take a path of at most MAX_PATH characters with its
+// terminating zero: a settings path that does not fit refuses the start.
+bool SettingsPathFits(const WideString& settingsPath);
+extern const wchar_t kFolderTooLongText[];  // "フォルダのパスが長すぎます"
+
+// What starting the program elevated ("runas") came to, from ShellExecuteExW's result and
+// its error code: the user may decline the elevation (ERROR_CANCELLED), which is no failure.
+enum class ElevatedStart { Started, Declined, Failed };
+ElevatedStart ElevatedStartOutcome(bool executed, unsigned long error);
+// The exit code of an instance that hands its watch to an elevated one: 1 when that start
+// failed, so that nobody takes the end of this instance for a watch that runs.
+int HandOverExitCode(ElevatedStart outcome);

@@ -1,8 +1,9 @@
 #include "app/system_info.h"
 
+#include <vector>
+
 #include "app/handles.h"
 #include "app/message_box.h"
-#include "app/paths.h"
 
 int registryViewFlag = KEY_WOW64_32KEY;
 
@@ -89,6 +90,38 @@ void InitRegistryViewFlag() {
     registryViewFlag = wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 }
 
+WideString ModuleFilePath(HMODULE module, unsigned long firstSize) {
+    // The longest path Windows has is 32767 characters.
+    const DWORD kLongest = 32768;
+    DWORD size = firstSize > 0 ? firstSize : MAX_PATH;
+    for (;;) {
+        std::vector<wchar_t> buffer(size, L'\0');
+        DWORD length = GetModuleFileNameW(module, buffer.data(), size);
+        if (length == 0) return WideString();
+        // A path that does not fit is cut to the buffer's size.
+        if (length < size) return WideString(buffer.data(), length);
+        if (size >= kLongest) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return WideString();
+        }
+        size = size * 2 < kLongest ? size * 2 : kLongest;
+    }
+}
+
+WideString CurrentFolderPath() {
+    // The folder can change between asking its length and reading it: ask again then.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD needed = GetCurrentDirectoryW(0, nullptr);
+        if (needed == 0) return WideString();
+        std::vector<wchar_t> buffer(needed, L'\0');
+        DWORD length = GetCurrentDirectoryW(needed, buffer.data());
+        if (length == 0) return WideString();
+        if (length < needed) return WideString(buffer.data(), length);
+    }
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return WideString();
+}
+
 bool RestrictLibrarySearch() {
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
     // kernel32 is always loaded: no library is searched for to find the function.
@@ -99,11 +132,4 @@ bool RestrictLibrarySearch() {
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return true;
     SetDllDirectoryW(L"");
     return false;
-}
-
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    return LoadLibraryW(JoinPath(WideString(folder), name).c_str());
 }

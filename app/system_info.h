@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "app/wide_string.h"
+
 HINSTANCE AppInstance();
 void SetAppInstance(HINSTANCE instance);
 
@@ -25,13 +27,18 @@ OsLevel CheckOsLevel(BOOL* wow64, int* elevation);
 extern int registryViewFlag;
 void InitRegistryViewFlag();
 
+// The full path of a module's file (null: the program itself), read at any length: the
+// buffer grows until the path fits. firstSize is the size of the first try. Empty when
+// the path cannot be read, with the reason in GetLastError.
+WideString ModuleFilePath(HMODULE module, unsigned long firstSize = MAX_PATH);
+
+// The current folder of the process, read at any length. Empty when it cannot be read,
+// with the reason in GetLastError.
+WideString CurrentFolderPath();
+
 // Libraries are looked for in the system folder only: through SetDefaultDllDirectories
 // where the system has it (Windows 8 and later, Windows 7 with its loader update), looked
 // up at run time so that the program also starts where it is missing; there at least the
 // current directory is taken out of the search. True when the system folder alone is
 // searched.
 bool RestrictLibrarySearch();
-
-// An optional library of the system, loaded by its full path in the system folder
-// (GetSystemDirectoryW and the name); null when it cannot be loaded.
-HMODULE LoadSystemLibrary(const wchar_t* name);

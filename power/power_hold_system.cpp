@@ -1,7 +1,5 @@
 #include "power/power_hold_system.h"
 
-#include <powrprof.h>
-
 #include <cstdint>
 #include <vector>
 
@@ -35,7 +33,30 @@ const GUID& RowSetting(int row) {
 }
 
 const wchar_t kDesktopKeyPath[] = L"Control Panel\\Desktop";
+
+// The functions of the power library, looked up by name.
+typedef BOOLEAN(WINAPI* CapabilityProc)();
+typedef DWORD(WINAPI* GetActiveSchemeProc)(HKEY root, GUID** scheme);
+typedef DWORD(WINAPI* ReadValueProc)(HKEY root, const GUID* scheme, const GUID* subgroup, const GUID* setting,
+                                     DWORD* value);
+typedef DWORD(WINAPI* WriteValueProc)(HKEY root, const GUID* scheme, const GUID* subgroup, const GUID* setting,
+                                      DWORD value);
+typedef DWORD(WINAPI* SetActiveSchemeProc)(HKEY root, const GUID* scheme);
+
+bool AskCapability(const char* function) {
+    SystemLibrary library(L"powrprof.dll");
+    CapabilityProc ask = library.FindAs<CapabilityProc>(function);
+    return ask && ask() != FALSE;
+}
 }  // namespace
+
+bool IsSleepAllowed() {
+    return AskCapability("IsPwrSuspendAllowed");
+}
+
+bool IsHibernationAllowed() {
+    return AskCapability("IsPwrHibernateAllowed");
+}
 
 SystemCallResult WindowsPowerHoldSystem::SetScreenSaverActive(bool active) {
     SystemCallResult result;
@@ -88,11 +109,11 @@ void WindowsPowerHoldSystem::CloseDesktopKey() {
 }
 
 bool WindowsPowerHoldSystem::IsSuspendAllowed() {
-    return IsPwrSuspendAllowed() != FALSE;
+    return IsSleepAllowed();
 }
 
 bool WindowsPowerHoldSystem::IsHibernateAllowed() {
-    return IsPwrHibernateAllowed() != FALSE;
+    return IsHibernationAllowed();
 }
 
 SystemCallResult WindowsPowerHoldSystem::GetBatteryFlag(unsigned char* batteryFlag) {
@@ -105,8 +126,13 @@ SystemCallResult WindowsPowerHoldSystem::GetBatteryFlag(unsigned char* batteryFl
 }
 
 DWORD WindowsPowerHoldSystem::GetActiveScheme(GUID* scheme) {
+    // A function that cannot be found fails with the reason as its code, which the
+    // caller reports under the function's name like any other code.
+    DWORD code = ERROR_SUCCESS;
+    auto getActive = powerLibrary_.LookupAs<GetActiveSchemeProc>("PowerGetActiveScheme", &code);
+    if (!getActive) return code;
     GUID* active = nullptr;
-    DWORD code = PowerGetActiveScheme(nullptr, &active);
+    code = getActive(nullptr, &active);
     if (code == ERROR_SUCCESS && active) *scheme = *active;
     if (code == ERROR_SUCCESS && !active) code = ERROR_INVALID_DATA;
     if (active) {
@@ -117,16 +143,22 @@ DWORD WindowsPowerHoldSystem::GetActiveScheme(GUID* scheme) {
 }
 
 DWORD WindowsPowerHoldSystem::ReadTimeout(const GUID& scheme, int row, DWORD* seconds) {
-    if (IsBatteryRow(row)) return PowerReadDCValueIndex(nullptr, &scheme, &RowSubgroup(row), &RowSetting(row), seconds);
-    return PowerReadACValueIndex(nullptr, &scheme, &RowSubgroup(row), &RowSetting(row), seconds);
+    DWORD code = ERROR_SUCCESS;
+    auto read = powerLibrary_.LookupAs<ReadValueProc>(ReadCallName(row), &code);
+    if (!read) return code;
+    return read(nullptr, &scheme, &RowSubgroup(row), &RowSetting(row), seconds);
 }
 
 DWORD WindowsPowerHoldSystem::WriteTimeout(const GUID& scheme, int row, DWORD seconds) {
-    if (IsBatteryRow(row))
-        return PowerWriteDCValueIndex(nullptr, &scheme, &RowSubgroup(row), &RowSetting(row), seconds);
-    return PowerWriteACValueIndex(nullptr, &scheme, &RowSubgroup(row), &RowSetting(row), seconds);
+    DWORD code = ERROR_SUCCESS;
+    auto write = powerLibrary_.LookupAs<WriteValueProc>(WriteCallName(row), &code);
+    if (!write) return code;
+    return write(nullptr, &scheme, &RowSubgroup(row), &RowSetting(row), seconds);
 }
 
 DWORD WindowsPowerHoldSystem::SetActiveScheme(const GUID& scheme) {
-    return PowerSetActiveScheme(nullptr, &scheme);
+    DWORD code = ERROR_SUCCESS;
+    auto setActive = powerLibrary_.LookupAs<SetActiveSchemeProc>("PowerSetActiveScheme", &code);
+    if (!setActive) return code;
+    return setActive(nullptr, &scheme);
 }

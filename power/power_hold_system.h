@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/handles.h"
+#include "app/system_library.h"
 
 // Result of a call that reports its failure through GetLastError.
 struct SystemCallResult {
@@ -72,4 +73,10 @@ public:
 
 private:
     UniqueRegKey desktopKey_;
+    SystemLibrary powerLibrary_{L"powrprof.dll"};
 };
+
+// IsPwrSuspendAllowed and IsPwrHibernateAllowed of the power library; false (after the
+// box that says so) when the library or the function cannot be found.
+bool IsSleepAllowed();
+bool IsHibernationAllowed();

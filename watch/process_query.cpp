@@ -6,6 +6,7 @@
 #include "app/handles.h"
 #include "app/message_box.h"
 #include "app/system_info.h"
+#include "app/system_library.h"
 
 namespace {
 
@@ -79,9 +80,9 @@ BOOL WINAPI CollectTask(DWORD threadId, WORD, WORD, PSTR, PSTR fileName, LPARAM 
 
 std::vector<VdmTaskReport> ListVdmTasks(DWORD processId) {
     std::vector<VdmTaskReport> tasks;
-    UniqueModule library(LoadSystemLibrary(L"vdmdbg.dll"));
-    if (!library) return tasks;
-    auto enumerate = reinterpret_cast<VdmEnumTasksProc>(GetProcAddress(library.Get(), "VDMEnumTaskWOWEx"));
+    SystemLibrary library(L"vdmdbg.dll");
+    DWORD missing = ERROR_SUCCESS;
+    auto enumerate = library.LookupAs<VdmEnumTasksProc>("VDMEnumTaskWOWEx", &missing);
     if (enumerate) enumerate(processId, CollectTask, reinterpret_cast<LPARAM>(&tasks));
     return tasks;
 }

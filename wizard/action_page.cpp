@@ -1,9 +1,9 @@
 #include "wizard/action_page.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include "actions/action.h"
+#include "app/elevated_start.h"
 #include "app/message_box.h"
 #include "app/shell_folder.h"
 #include "app/startup_logic.h"
@@ -36,9 +36,9 @@ public:
         SetDlgItemTextW(page_, kActionSettingName, SettingNameLabel(name).c_str());
     }
     WideString DesktopFolder() override { return ShellFolderPath(CSIDL_DESKTOP); }
-    bool CreateShortcut(const WideString& programPath, const WideString& linkPath,
-                        const WideString& arguments) override {
-        return CreateProgramShortcut(programPath, linkPath, arguments);
+    bool CreateShortcut(const WideString& programPath, const WideString& linkPath, const WideString& arguments,
+                        const WideString& workingDirectory) override {
+        return CreateProgramShortcut(programPath, linkPath, arguments, workingDirectory);
     }
 
 private:
@@ -129,10 +129,10 @@ void ActionPage::TestRun() {
     if (!Store()) return;
     if (ShowQuestionBox(kTestRunQuestion, window_, MB_YESNO) != IDYES) return;
     if (IsDlgButtonChecked(window_, kActionAsAdmin) == BST_CHECKED) {
-        // The elevated instance performs the action at once; a refused elevation runs nothing.
-        ShellExecuteW(nullptr, L"runas", context_.programPath.c_str(),
-                      PerformActionArgument(context_.section->Section()).c_str(), context_.currentDirectory.c_str(),
-                      context_.showCommand);
+        // The elevated instance performs the action at once; a declined elevation runs
+        // nothing, another failure is reported.
+        StartElevated(context_.programPath, PerformActionArgument(context_.section->Section()),
+                      context_.currentDirectory, context_.showCommand);
         return;
     }
     HWND sheet = Sheet();

@@ -76,11 +76,8 @@ bool StoreActionValues(const ActionPageInput& input, ActionParameters& parameter
         return false;
     }
     if (WideString* field = parameters.ForKind(input.kind)) *field = input.text;
-    section.WriteBool(L"Capture", input.capture);
-    section.WriteInt(L"Act", input.kind);
-    section.WriteString(L"ParamPlay", parameters.play);
-    section.WriteString(L"ParamCmd", parameters.command);
-    section.WriteString(L"ParamWinExit", parameters.winExit);
-    section.WriteBool(L"AsAdmin", input.asAdmin);
-    return true;
+    // The first write that fails has shown why and stops the store: the page stays.
+    return section.WriteBool(L"Capture", input.capture) && section.WriteInt(L"Act", input.kind) &&
+           section.WriteString(L"ParamPlay", parameters.play) && section.WriteString(L"ParamCmd", parameters.command) &&
+           section.WriteString(L"ParamWinExit", parameters.winExit) && section.WriteBool(L"AsAdmin", input.asAdmin);
 }

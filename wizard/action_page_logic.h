@@ -69,6 +69,7 @@ extern const wchar_t kNoParameterText[];  // "動作のパラメータが入力�
 
 // Stores the page: an empty text shows kNoParameterText (owned by owner) and writes
 // nothing (false). Otherwise the text becomes the checked kind's parameter and Capture,
-// Act, ParamPlay, ParamCmd, ParamWinExit and AsAdmin are written in this order (true).
+// Act, ParamPlay, ParamCmd, ParamWinExit and AsAdmin are written in this order: true when
+// all were written, false at the first write that failed (its box has been shown).
 bool StoreActionValues(const ActionPageInput& input, ActionParameters& parameters, const SettingSection& section,
                        HWND owner);

@@ -55,8 +55,8 @@ int ProcessConditionsPage::OnWizardNext() {
     }
     int bits = ConditionBitsFromChecks(IsDlgButtonChecked(page_, kConditionsWindowsBox) == BST_CHECKED,
                                        IsDlgButtonChecked(page_, kConditionsIdleBox) == BST_CHECKED);
-    context_.section->WriteInt(L"PCParam", bits);
-    context_.section->WriteString(L"PCHandle", WindowHandleToText(chosenWindow_));
+    if (context_.section->WriteInt(L"PCParam", bits))
+        context_.section->WriteString(L"PCHandle", WindowHandleToText(chosenWindow_));
     return kActionPageId;
 }
 

@@ -1,11 +1,11 @@
 #include "wizard/exit_dialog.h"
 
 #include <commctrl.h>
-#include <powrprof.h>
 
 #include "app/handles.h"
 #include "app/message_box.h"
 #include "app/system_info.h"
+#include "power/power_hold_system.h"
 #include "wizard/dialog_helpers.h"
 #include "wizard/dialog_position.h"
 #include "wizard/parameter_fields.h"
@@ -65,8 +65,8 @@ void WindowsExitDialog::OnInitDialog(HWND window) {
     SendMessageW(upDown, UDM_SETRANGE, 0, MAKELPARAM(kMaxWaitSeconds, 0));
     SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(waitBox), 0);
 
-    bool sleepAllowed = IsPwrSuspendAllowed() != FALSE;
-    bool hibernateAllowed = IsPwrHibernateAllowed() != FALSE;
+    bool sleepAllowed = IsSleepAllowed();
+    bool hibernateAllowed = IsHibernationAllowed();
     EnableWindow(GetDlgItem(window, kExitSleep), sleepAllowed ? TRUE : FALSE);
     EnableWindow(GetDlgItem(window, kExitHibernate), hibernateAllowed ? TRUE : FALSE);
 

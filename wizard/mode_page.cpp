@@ -105,7 +105,8 @@ void ModePage::DeleteSelectedSetting() {
     int selected = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
     if (selected <= 0) return;
     WideString name = GetComboItemText(list, selected);
-    context_.section->DeleteSection(name);
+    // A section the file kept stays in the list.
+    if (!context_.section->DeleteSection(name)) return;
     SendMessageW(list, CB_DELETESTRING, static_cast<WPARAM>(selected), 0);
     SendMessageW(list, CB_SETCURSEL, 0, 0);
     EnableWindow(GetDlgItem(page_, kModeDeleteButton), FALSE);

@@ -55,15 +55,11 @@ bool CanNameShortcutFile(const WideString& name) {
     return true;
 }
 
-WideString ShortcutWorkingDirectory(const WideString& programPath) {
-    return DirectoryPart(Unquote(programPath));
-}
-
-ShortcutPlan PlanShortcut(const WideString& programPath, const WideString& desktopFolder, const WideString& name) {
+ShortcutPlan PlanShortcut(const WideString& settingsPath, const WideString& desktopFolder, const WideString& name) {
     ShortcutPlan plan;
     plan.linkPath = JoinPath(desktopFolder, name + L".lnk");
     plan.arguments = RunSettingArgument(name);
-    plan.workingDirectory = ShortcutWorkingDirectory(programPath);
+    plan.workingDirectory = DirectoryPart(settingsPath);
     return plan;
 }
 
@@ -97,20 +93,21 @@ void SaveSettingUnderName(const NamedSaveRequest& request, SettingSection& secti
     int right = section.ReadInt(L"ScrRight", 0);
     int bottom = section.ReadInt(L"ScrBottom", 0);
 
+    // Written first, switched to after: a setting whose keys the file did not take is
+    // neither shown as saved nor edited or started further.
+    SettingSection named(section.Path(), name);
+    bool written = named.WriteInt(L"WatchMode", request.watchMode) && named.WriteBool(L"SSHold", hold) &&
+                   named.WriteInt(L"ScrLeft", left) && named.WriteInt(L"ScrTop", top) &&
+                   named.WriteInt(L"ScrRight", right) && named.WriteInt(L"ScrBottom", bottom) &&
+                   StoreActionValues(request.input, parameters, named, request.owner);
+    if (!written) return;
     section.SetSection(name);
     system.ShowSettingName(name);
-    section.WriteInt(L"WatchMode", request.watchMode);
-    section.WriteBool(L"SSHold", hold);
-    section.WriteInt(L"ScrLeft", left);
-    section.WriteInt(L"ScrTop", top);
-    section.WriteInt(L"ScrRight", right);
-    section.WriteInt(L"ScrBottom", bottom);
-    if (!StoreActionValues(request.input, parameters, section, request.owner)) return;
 
     if (ShowQuestionBox(L"ショートカットをデスクトップに作成しますか？", request.owner, MB_YESNO) != IDYES) return;
     WideString desktop = system.DesktopFolder();
     if (desktop.IsEmpty()) return;
-    ShortcutPlan plan = PlanShortcut(request.programPath, desktop, name);
+    ShortcutPlan plan = PlanShortcut(section.Path(), desktop, name);
     if (!CanNameShortcutFile(name)) {
         ShowErrorBox(ShortcutFailedText(plan.linkPath), request.owner);
         return;
@@ -118,6 +115,6 @@ void SaveSettingUnderName(const NamedSaveRequest& request, SettingSection& secti
     if (GetFileAttributesW(plan.linkPath.c_str()) != INVALID_FILE_ATTRIBUTES &&
         ShowQuestionBox(ReplaceShortcutQuestion(plan.linkPath), request.owner, MB_YESNO) != IDYES)
         return;
-    if (!system.CreateShortcut(request.programPath, plan.linkPath, plan.arguments))
+    if (!system.CreateShortcut(request.programPath, plan.linkPath, plan.arguments, plan.workingDirectory))
         ShowErrorBox(ShortcutFailedText(plan.linkPath), request.owner);
 }

@@ -20,15 +20,15 @@ bool IsWorkingSectionAlias(const WideString& name);
 // control characters, not "." or "..".
 bool CanNameShortcutFile(const WideString& name);
 
-// The shortcut of a named setting.
+// The shortcut of a named setting. It starts the program in the folder of the settings
+// file that holds the setting, wherever the program itself lies: the program looks for
+// "TLR.ini" in its current folder.
 struct ShortcutPlan {
     WideString linkPath;          // the desktop folder joined with the name and ".lnk"
     WideString arguments;         // "#" and the name, without quotes
-    WideString workingDirectory;  // the program's folder
+    WideString workingDirectory;  // the settings file's folder; "C:\" for a file at a drive root
 };
-// The folder of the (unquoted) program path; "C:\" for a program at a drive root.
-WideString ShortcutWorkingDirectory(const WideString& programPath);
-ShortcutPlan PlanShortcut(const WideString& programPath, const WideString& desktopFolder, const WideString& name);
+ShortcutPlan PlanShortcut(const WideString& settingsPath, const WideString& desktopFolder, const WideString& name);
 
 // " を置き換えますか" after the link path.
 WideString ReplaceShortcutQuestion(const WideString& linkPath);
@@ -45,22 +45,23 @@ public:
     virtual void ShowSettingName(const WideString& name) = 0;
     // The desktop folder; empty when it could not be found (the failure has been shown).
     virtual WideString DesktopFolder() = 0;
-    virtual bool CreateShortcut(const WideString& programPath, const WideString& linkPath,
-                                const WideString& arguments) = 0;
+    virtual bool CreateShortcut(const WideString& programPath, const WideString& linkPath, const WideString& arguments,
+                                const WideString& workingDirectory) = 0;
 };
 
 // Everything the save needs from the page.
 struct NamedSaveRequest {
     int watchMode = 0;
     ActionPageInput input;
-    WideString programPath;
+    WideString programPath;  // the program's own file, full path
     HWND owner = nullptr;
 };
 
 // Saves under a name: refuses an empty parameter and the working section's name, copies
-// WatchMode, SSHold and the screen rectangle into the named section, makes it the
-// section being edited, stores the page there, and then, when the user wants it, writes
-// the desktop shortcut (asking before replacing one). A shortcut that cannot be written is
-// reported; the section stays written.
+// WatchMode, SSHold and the screen rectangle into the named section and stores the page
+// there. Only when every key was written does the named section become the one being
+// edited; a write that fails (its box shown) leaves the page on the section it had, with
+// no shortcut. Then, when the user wants it, it writes the desktop shortcut (asking before
+// replacing one). A shortcut that cannot be written is reported; the section stays written.
 void SaveSettingUnderName(const NamedSaveRequest& request, SettingSection& section, ActionParameters& parameters,
                           NamedSaveSystem& system);

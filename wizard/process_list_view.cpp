@@ -171,6 +171,28 @@ void ProcessListView::Fill(int selectId, const WideString& selectPath) {
 }
 
 void ProcessListView::Refresh() {
+    if (!gate_.TryBegin()) return;
+    RefreshRows();
+    RunDeferredSorts();
+    gate_.End();
+}
+
+void ProcessListView::SortByColumn(int column) {
+    if (!gate_.TryBegin()) {
+        gate_.Defer(column);
+        return;
+    }
+    SortRowsBy(column);
+    RunDeferredSorts();
+    gate_.End();
+}
+
+void ProcessListView::RunDeferredSorts() {
+    int column = 0;
+    while (gate_.NextDeferred(&column)) SortRowsBy(column);
+}
+
+void ProcessListView::RefreshRows() {
     ListChanges changes = model_.Refresh();
     deltas_.resize(static_cast<size_t>(model_.Count()), 0);
     cpuShown_.resize(static_cast<size_t>(model_.Count()));
@@ -185,7 +207,7 @@ void ProcessListView::Refresh() {
     ShowCpu();
 }
 
-void ProcessListView::SortByColumn(int column) {
+void ProcessListView::SortRowsBy(int column) {
     sortKey_ = NextSortKey(sortKey_, column);
     // The time used since the last refresh, read once per row.
     Sort([this](int known) { return model_.CpuDelta(known, false); });

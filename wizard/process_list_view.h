@@ -36,8 +36,11 @@ public:
     // the process with this id and exactly this path, if it is listed.
     void Fill(int selectId, const WideString& selectPath);
     // Adds the new processes, removes the ended ones, sorts and rewrites the CPU column.
+    // Dropped when it comes while the list is being refreshed or sorted (from the message
+    // loop of a box that work shows).
     void Refresh();
-    // A click on a column header.
+    // A click on a column header. One that comes while the list is being refreshed or
+    // sorted is sorted by once that work has ended.
     void SortByColumn(int column);
     // The list asks for the text of a CPU cell (LVN_GETDISPINFOW).
     void OnGetDispInfo(NMLVDISPINFOW& info) const;
@@ -55,8 +58,13 @@ private:
     // Sorts by the current key; CPU values come from cpuOf.
     void Sort(const std::function<unsigned long long(int)>& cpuOf);
     void ShowCpu();
+    void RefreshRows();
+    void SortRowsBy(int column);
+    // Sorts by the clicks kept while the list was busy; the list is still busy meanwhile.
+    void RunDeferredSorts();
 
     ProcessListModel& model_;
+    ListWorkGate gate_;
     HWND list_ = nullptr;
     int sortKey_ = kInitialSortKey;
     std::vector<int> order_;                  // the known position of each row, as shown

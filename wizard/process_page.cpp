@@ -47,12 +47,10 @@ void ProcessSelectionPage::OnKillActive() {
 }
 
 void ProcessSelectionPage::OnTimer(UINT_PTR timerId) {
-    // A box shown during a refresh runs a message loop of its own: no refresh inside one.
-    if (timerId != kRefreshTimer || refreshing_) return;
-    refreshing_ = true;
+    if (timerId != kRefreshTimer) return;
+    // Dropped by the list while a sort or another refresh runs.
     view_.Refresh();
     UpdateButtons();
-    refreshing_ = false;
 }
 
 void ProcessSelectionPage::OnColumnClick(int column) {
@@ -80,8 +78,8 @@ int ProcessSelectionPage::OnWizardNext() {
     if (known < 0) return kStayOnPage;
     ProcessEntry entry = model_.Entry(known);
     SettingSection& section = *context_.section;
-    section.WriteInt(L"pid", entry.record.id);
-    section.WriteString(L"filename", entry.path);
+    if (!section.WriteInt(L"pid", entry.record.id) || !section.WriteString(L"filename", entry.path))
+        return kConditionsPageId;
     // A window chosen for another process must not be watched for this one.
     HWND chosen = TextToWindowHandle(section.ReadString(L"PCHandle", MAX_PATH, L""));
     if (chosen) {

@@ -36,7 +36,6 @@ private:
     SystemProcessCatalog catalog_;
     ProcessListModel model_;
     ProcessListView view_;
-    bool refreshing_ = false;
 };
 
 INT_PTR CALLBACK ProcessPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

@@ -141,6 +141,27 @@ int NextSortKey(int sortKey, int column) {
     return column + 1;
 }
 
+bool ListWorkGate::TryBegin() {
+    if (busy_) return false;
+    busy_ = true;
+    return true;
+}
+
+void ListWorkGate::Defer(int column) {
+    deferred_.push_back(column);
+}
+
+bool ListWorkGate::NextDeferred(int* column) {
+    if (deferred_.empty()) return false;
+    *column = deferred_.front();
+    deferred_.erase(deferred_.begin());
+    return true;
+}
+
+void ListWorkGate::End() {
+    busy_ = false;
+}
+
 std::vector<int> SortRows(const std::vector<int>& rows, int sortKey, const std::function<ProcessEntry(int)>& entryOf,
                           const std::function<unsigned long long(int)>& cpuOf, TextCompare compare) {
     int column = (sortKey < 0 ? -sortKey : sortKey) - 1;

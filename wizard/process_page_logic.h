@@ -105,6 +105,26 @@ WideString CpuColumnText(unsigned long long delta);
 // other column sorts by it in its first direction.
 int NextSortKey(int sortKey, int column);
 
+// Keeps the refresh and the sort of the list from running inside each other. Both read
+// the system and may show a box, whose message loop delivers the next tick or a column
+// click while the list is half done. A tick that comes then is dropped (the next tick
+// refreshes); a column click is kept and sorted by when the running work has ended.
+class ListWorkGate {
+public:
+    // True when the work may start now; false while other work of the list runs.
+    bool TryBegin();
+    // A click that came while the list was busy.
+    void Defer(int column);
+    // The next kept click, in the order they came; false when none is left.
+    bool NextDeferred(int* column);
+    void End();
+    bool Busy() const { return busy_; }
+
+private:
+    bool busy_ = false;
+    std::vector<int> deferred_;
+};
+
 using TextCompare = int (*)(const wchar_t*, const wchar_t*);
 // The rows (positions of known processes) in their new order. rows is the order shown
 // now, which decides between rows of equal keys. Key +-1 image name, +-2 attribute, +-3

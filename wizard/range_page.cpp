@@ -44,11 +44,9 @@ RECT ReadScreenRange(const SettingSection& section) {
     return range;
 }
 
-void WriteScreenRange(const SettingSection& section, const RECT& range) {
-    section.WriteInt(L"ScrLeft", range.left);
-    section.WriteInt(L"ScrTop", range.top);
-    section.WriteInt(L"ScrRight", range.right);
-    section.WriteInt(L"ScrBottom", range.bottom);
+bool WriteScreenRange(const SettingSection& section, const RECT& range) {
+    return section.WriteInt(L"ScrLeft", range.left) && section.WriteInt(L"ScrTop", range.top) &&
+           section.WriteInt(L"ScrRight", range.right) && section.WriteInt(L"ScrBottom", range.bottom);
 }
 
 ScreenRangePage::ScreenRangePage(WizardContext& context) : context_(context) {
@@ -109,8 +107,9 @@ void ScreenRangePage::UpdateRangeBox() {
 
 int ScreenRangePage::OnWizardNext() {
     const SettingSection& section = *context_.section;
-    section.WriteBool(L"SSHold", IsDlgButtonChecked(page_, kRangeHoldCheck) == BST_CHECKED);
-    WriteScreenRange(section, range_);
+    // A write that fails has shown why; the rest of the page is not written after it.
+    if (section.WriteBool(L"SSHold", IsDlgButtonChecked(page_, kRangeHoldCheck) == BST_CHECKED))
+        WriteScreenRange(section, range_);
     return kActionPageId;
 }
 

@@ -19,7 +19,8 @@ const int kRangeChosenCommand = 40000;
 
 // The range stored in the section (ScrLeft, ScrTop, ScrRight, ScrBottom; 0 when absent).
 RECT ReadScreenRange(const SettingSection& section);
-void WriteScreenRange(const SettingSection& section, const RECT& range);
+// False at the first key the file did not take.
+bool WriteScreenRange(const SettingSection& section, const RECT& range);
 
 class ScreenRangePage {
 public:

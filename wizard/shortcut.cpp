@@ -6,15 +6,13 @@
 
 #include "app/handles.h"
 #include "app/message_box.h"
-#include "app/paths.h"
-#include "wizard/named_setting.h"
 
-bool CreateProgramShortcut(const WideString& programPath, const WideString& linkPath, const WideString& arguments) {
+bool CreateProgramShortcut(const WideString& programPath, const WideString& linkPath, const WideString& arguments,
+                           const WideString& workingDirectory) {
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())))
         return false;
-    WideString folder = ShortcutWorkingDirectory(programPath);
-    if (FAILED(link->SetWorkingDirectory(folder.c_str()))) return false;
+    if (FAILED(link->SetWorkingDirectory(workingDirectory.c_str()))) return false;
     if (FAILED(link->SetPath(programPath.c_str()))) return false;
     if (FAILED(link->SetArguments(arguments.c_str()))) return false;
     ComPtr<IPersistFile> file;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "common/box_recorder.h"
 #include "app/startup_logic.h"
 #include "watch/monitor_layout.h"
 
@@ -17,7 +18,9 @@ protected:
         path_ = std::wstring(temp) + L"tlr-settings-" + std::to_wstring(GetCurrentProcessId()) + L".ini";
         DeleteFileW(path_.c_str());
     }
-    void TearDown() override { DeleteFileW(path_.c_str()); }
+    void TearDown() override {
+        if (!DeleteFileW(path_.c_str())) RemoveDirectoryW(path_.c_str());
+    }
     void Raw(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
         WritePrivateProfileStringW(section, key, value, path_.c_str());
     }
@@ -126,6 +129,34 @@ TEST_F(SettingsFile, DeleteSectionEmptiesTheSectionName) {
     SectionLines lines;
     EXPECT_EQ(s.ReadSection(L"gone", lines), 0);
     EXPECT_EQ(s.ReadSection(L"keep", lines), 1);
+}
+
+// A file that cannot be written (here a folder of the file's name): every kind of write
+// says so and shows the box with the file's path; reading gives the defaults. Once the
+// file can be written, a write works and shows nothing.
+TEST_F(SettingsFile, WritesTheFileRefusesAreReportedWithItsPath) {
+    BoxRecorder boxes;
+    ASSERT_TRUE(CreateDirectoryW(path_.c_str(), nullptr));
+    SettingSection s(path_.c_str(), L"Tollerup");
+    EXPECT_FALSE(s.WriteInt(L"WatchMode", 1));
+    EXPECT_FALSE(s.WriteBool(L"Capture", true));
+    EXPECT_FALSE(s.WriteString(L"ParamCmd", L"cmd"));
+    EXPECT_FALSE(s.DeleteSection(L"other"));
+    EXPECT_EQ(s.ReadInt(L"WatchMode", 7), 7);
+    ASSERT_EQ(boxes.boxes.size(), 4u);
+    for (const BoxRecorder::Box& box : boxes.boxes) {
+        EXPECT_EQ(box.text, L"設定ファイルに書き込めません\n" + path_);
+        EXPECT_EQ(box.flags, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND));
+    }
+    ASSERT_TRUE(RemoveDirectoryW(path_.c_str()));
+
+    boxes.boxes.clear();
+    s.SetSection(L"Tollerup");
+    EXPECT_TRUE(s.WriteInt(L"Act", 2));
+    EXPECT_TRUE(s.WriteString(L"ParamCmd", L"cmd"));
+    EXPECT_EQ(s.ReadInt(L"Act", 0), 2);
+    EXPECT_TRUE(s.DeleteSection(L"other"));
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST(HandleText, RoundTripAndRejectsNonHex) {

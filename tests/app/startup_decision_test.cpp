@@ -88,3 +88,26 @@ TEST(SingleInstance, TheLeastAccessTellsWhetherTheNameIsTaken) {
     ReleaseMutex(held);
     CloseHandle(held);
 }
+
+// The elevated start: a start the user declines is no failure and ends this instance as
+// the watch would; any other failure is one, and this instance ends with code 1.
+TEST(ElevatedRelaunch, OnlyADeclinedElevationIsNoFailure) {
+    EXPECT_EQ(ElevatedStartOutcome(true, ERROR_SUCCESS), ElevatedStart::Started);
+    EXPECT_EQ(ElevatedStartOutcome(false, ERROR_CANCELLED), ElevatedStart::Declined);
+    for (unsigned long error : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_NETPATH})
+        EXPECT_EQ(ElevatedStartOutcome(false, error), ElevatedStart::Failed) << error;
+    EXPECT_EQ(HandOverExitCode(ElevatedStart::Started), 0);
+    EXPECT_EQ(HandOverExitCode(ElevatedStart::Declined), 0);
+    EXPECT_EQ(HandOverExitCode(ElevatedStart::Failed), 1);
+}
+
+// The settings path is handed to the private-profile functions, which take MAX_PATH
+// characters with the terminating zero.
+TEST(SettingsPath, MustFitWhatTheProfileFunctionsTake) {
+    WideString folder = WideString(L"C:\\") + WideString(std::wstring(MAX_PATH - 12, L'a'));
+    WideString fits = FileInFolder(folder, L"TLR.ini");
+    ASSERT_EQ(fits.Length(), MAX_PATH - 1);
+    EXPECT_TRUE(SettingsPathFits(fits));
+    EXPECT_FALSE(SettingsPathFits(FileInFolder(folder + L"b", L"TLR.ini")));
+    EXPECT_TRUE(SettingsPathFits(FileInFolder(L"C:\\", L"TLR.ini")));
+}

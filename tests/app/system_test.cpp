@@ -7,12 +7,16 @@
 
 #include <string>
 
+#include "app/elevated_start.h"
 #include "app/handles.h"
 #include "app/message_box.h"
 #include "app/message_loop.h"
 #include "app/paths.h"
 #include "app/system_info.h"
+#include "app/startup_logic.h"
+#include "app/system_library.h"
 #include "common/box_recorder.h"
+#include "common/temp_dir.h"
 #include "wizard/dialog_helpers.h"
 
 TEST(Reporters, FormatsAndFlags) {
@@ -195,20 +199,116 @@ TEST(DialogHelpers, RadioGroupUpDownAndTooltipOnRealControls) {
     DestroyWindow(dialog);
 }
 
-// An optional system library is taken from the system folder by its full path, whatever
-// the search order of the process: the search flag for the system folder does not exist
-// on Windows 7 without its loader update.
-TEST(SystemInfo, OptionalSystemLibrariesLoadFromTheSystemFolder) {
+// A library that the program loads at run time comes from the system folder by its full
+// path: a file of the same name in the current folder is never looked at, and nothing is
+// looked up through a library that did not load.
+TEST(SystemLibraries, LoadFromTheSystemFolderOnly) {
     wchar_t folder[MAX_PATH] = {};
     ASSERT_GT(GetSystemDirectoryW(folder, MAX_PATH), 0u);
+    EXPECT_EQ(SystemLibraryPath(L"winmm.dll"), WideString(folder) + L"\\winmm.dll");
     HMODULE vdm = LoadSystemLibrary(L"vdmdbg.dll");
     ASSERT_NE(vdm, nullptr);
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(vdm, path, MAX_PATH);
     EXPECT_EQ(lstrcmpiW(DirectoryPart(WideString(path)).c_str(), folder), 0) << "loaded from elsewhere";
-    EXPECT_NE(GetProcAddress(vdm, "VDMEnumTaskWOWEx"), nullptr);
     FreeLibrary(vdm);
-    EXPECT_EQ(LoadSystemLibrary(L"tollerup-no-such-library.dll"), nullptr);
+
+    // A planted file: a search by name finds it (and fails on its contents), the system
+    // library loader does not even see it.
+    TempDir planted;
+    const wchar_t name[] = L"tollerup-planted.dll";
+    HANDLE file = CreateFileW(planted.File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "not a library", 13, &written, nullptr);
+    CloseHandle(file);
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(planted.Path().c_str()));
+    HMODULE byName = LoadLibraryW(name);
+    DWORD byNameError = GetLastError();
+    HMODULE bySystem = LoadSystemLibrary(name);
+    DWORD bySystemError = GetLastError();
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(byName, nullptr);
+    EXPECT_NE(byNameError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND)) << "the planted file was not found by name";
+    EXPECT_EQ(bySystem, nullptr);
+    EXPECT_EQ(bySystemError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND)) << "the system loader looked at the planted file";
+}
+
+// A function that cannot be found gives null and, when asked to, the usual error box with
+// the function's name: 127 for a function the library lacks, 126 when the library itself
+// is missing. A function that is there can be called.
+TEST(SystemLibraries, MissingFunctionsAreReportedNotCalled) {
+    typedef ULONGLONG(WINAPI * TickProc)();
+    BoxRecorder boxes;
+    SystemLibrary kernel(L"kernel32.dll");
+    ASSERT_TRUE(kernel.IsLoaded());
+    TickProc tick = kernel.FindAs<TickProc>("GetTickCount64");
+    ASSERT_NE(tick, nullptr);
+    EXPECT_GT(tick(), 0u);
+    EXPECT_EQ(kernel.FindAs<TickProc>("TollerupNoSuchFunction"), nullptr);
+
+    SystemLibrary absent(L"tollerup-no-such-library.dll");
+    EXPECT_FALSE(absent.IsLoaded());
+    EXPECT_EQ(absent.Find("PowerGetActiveScheme"), nullptr);
+    DWORD error = 0;
+    EXPECT_EQ(absent.Lookup("PowerSetActiveScheme", &error), nullptr);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(kernel.Lookup("TollerupNoSuchFunction", &error), nullptr);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+
+    // Lookup leaves the report to the caller.
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].text, L"TollerupNoSuchFunction Error Code =127");
+    EXPECT_EQ(boxes.boxes[1].text, L"PowerGetActiveScheme Error Code =126");
+}
+
+// The program's own path is read at any length: a buffer too small at first grows.
+TEST(ProgramPath, ReadAtAnyLength) {
+    std::wstring whole(32768, L'\0');
+    whole.resize(GetModuleFileNameW(nullptr, &whole[0], 32768));
+    ASSERT_FALSE(whole.empty());
+    for (unsigned long first : {1ul, 4ul, static_cast<unsigned long>(whole.size()), 260ul})
+        EXPECT_EQ(ModuleFilePath(nullptr, first), WideString(whole)) << first;
+    EXPECT_EQ(lstrcmpiW(FileNamePart(ModuleFilePath(nullptr)).c_str(), L"app_tests.exe"), 0);
+}
+
+// A current folder longer than MAX_PATH is read whole, not as an empty text.
+TEST(CurrentFolder, ReadAtAnyLength) {
+    TempDir base;
+    std::wstring deep = base.Path();
+    while (deep.size() <= MAX_PATH + 20) {
+        deep += L"\\" + std::wstring(60, L'd');
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << GetLastError();
+    }
+    WideString before = CurrentFolderPath();
+    ASSERT_FALSE(before.IsEmpty());
+    if (!SetCurrentDirectoryW((L"\\\\?\\" + deep).c_str()) && !SetCurrentDirectoryW(deep.c_str())) {
+        // Windows without long paths for this program: nothing that long can be current.
+        for (size_t end = deep.size(); end > base.Path().size(); end = deep.rfind(L'\\', end - 1))
+            RemoveDirectoryW((L"\\\\?\\" + deep.substr(0, end)).c_str());
+        GTEST_SKIP() << "no current folder longer than MAX_PATH here";
+    }
+    WideString current = CurrentFolderPath();
+    SetCurrentDirectoryW(before.c_str());
+    EXPECT_GT(current.Length(), MAX_PATH);
+    EXPECT_TRUE(current.str().find(std::wstring(60, L'd') + L"\\" + std::wstring(60, L'd')) != std::wstring::npos)
+        << current.str().size();
+    EXPECT_FALSE(SettingsPathFits(FileInFolder(current, L"TLR.ini")));
+    for (size_t end = deep.size(); end > base.Path().size(); end = deep.rfind(L'\\', end - 1))
+        RemoveDirectoryW((L"\\\\?\\" + deep.substr(0, end)).c_str());
+}
+
+// An elevated start that fails for another reason than the user's refusal is reported.
+TEST(ElevatedStartFailure, IsReportedUnderItsCall) {
+    BoxRecorder boxes;
+    TempDir dir;
+    EXPECT_EQ(StartElevated(dir.File(L"tollerup-missing.exe"), L"#x", dir.Path(), SW_SHOWNORMAL),
+              ElevatedStart::Failed);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.rfind(L"ShellExecuteEx Error Code =", 0), 0u) << boxes.boxes[0].text;
+    EXPECT_NE(boxes.boxes[0].text, L"ShellExecuteEx Error Code =0");
 }
 
 // The program's manifest (linked into this test program as well) gives the common controls

@@ -397,7 +397,7 @@ struct PositionCase {
 
 class DialogPosition : public ::testing::TestWithParam<PositionCase> {};
 
-TEST_P(DialogPosition, StoredOnOkUsedNextTimeAndIgnoredWithOneKey) {
+TEST_P(DialogPosition, StoredOnOkUsedNextTimeAndIgnoredWithOneKeyOrOffTheScreen) {
     const PositionCase& c = GetParam();
     TempFolder folder;
     RECT home = {};
@@ -439,6 +439,18 @@ TEST_P(DialogPosition, StoredOnOkUsedNextTimeAndIgnoredWithOneKey) {
         RECT r = {};
         GetWindowRect(open.dialog, &r);
         EXPECT_EQ(r.left, home.left);
+        EXPECT_EQ(r.top, home.top);
+        Finish(open, c.cancel);
+    }
+    {
+        // A corner off every screen (where Windows parks a minimised window) is not used.
+        folder.WriteSetting(L"far", c.leftKey, -32000);
+        folder.WriteSetting(L"far", c.topKey, -32000);
+        OpenDialog open;
+        ASSERT_NO_FATAL_FAILURE(Open(open, folder, c.kind, c.caption, c.text, L"far"));
+        RECT r = {};
+        GetWindowRect(open.dialog, &r);
+        EXPECT_EQ(r.left, home.left) << "opened off the screen";
         EXPECT_EQ(r.top, home.top);
         Finish(open, c.cancel);
     }

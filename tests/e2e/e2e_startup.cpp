@@ -21,9 +21,20 @@ using namespace e2e;
 namespace {
 const DWORD kWait = 15000;
 
-// The system libraries that only some roads use: loaded on their first call.
-const char* const kOnDemandDlls[] = {"comctl32.dll", "comdlg32.dll", "ole32.dll",  "shell32.dll",
-                                     "powrprof.dll", "winmm.dll",    "msvfw32.dll"};
+// The imported system libraries that only some roads use: loaded on their first call.
+const char* const kOnDemandDlls[] = {"comctl32.dll", "comdlg32.dll", "ole32.dll", "shell32.dll"};
+// The libraries that are not imported at all but loaded by their full path when a road
+// needs them.
+const char* const kLoadedByPathDlls[] = {"powrprof.dll", "winmm.dll", "msvfw32.dll", "vdmdbg.dll"};
+// Windows takes these from the system folder whatever the search order: the known DLLs
+// that Windows 7 and every later Windows list under Session Manager\KnownDLLs. The common
+// controls come from the side-by-side store that the manifest names.
+const char* const kKnownDlls[] = {"advapi32.dll", "clbcatq.dll",  "comdlg32.dll", "gdi32.dll",   "imagehlp.dll",
+                                  "imm32.dll",    "kernel32.dll", "msctf.dll",    "msvcrt.dll",  "normaliz.dll",
+                                  "nsi.dll",      "ole32.dll",    "oleaut32.dll", "psapi.dll",   "rpcrt4.dll",
+                                  "sechost.dll",  "setupapi.dll", "shell32.dll",  "shlwapi.dll", "user32.dll",
+                                  "wldap32.dll",  "ws2_32.dll"};
+const char kCommonControls[] = "comctl32.dll";
 
 std::string Lower(std::string text) {
     for (char& ch : text) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
@@ -168,11 +179,15 @@ std::vector<std::wstring> Programs() {
     return programs;
 }
 
-bool IsOnDemand(const std::string& dll) {
-    for (const char* name : kOnDemandDlls) {
+template <size_t N>
+bool IsListed(const char* const (&names)[N], const std::string& dll) {
+    for (const char* name : names) {
         if (dll == name) return true;
     }
     return false;
+}
+bool IsOnDemand(const std::string& dll) {
+    return IsListed(kOnDemandDlls, dll);
 }
 
 // Full paths of the modules loaded in a process, lower case.
@@ -209,7 +224,7 @@ TEST(Build, ProgramsImportOnlyWhatWindows7Exports) {
         // The import table is read: the libraries every program needs are there.
         std::set<std::string> dlls;
         for (const Import& import : imports.Imports()) dlls.insert(import.dll);
-        for (const char* needed : {"kernel32.dll", "user32.dll", "comctl32.dll", "powrprof.dll"})
+        for (const char* needed : {"kernel32.dll", "user32.dll", "comctl32.dll"})
             EXPECT_TRUE(dlls.count(needed)) << Narrow(program) << " does not import from " << needed;
         for (const Import& import : imports.Imports()) {
             EXPECT_TRUE(allowed.count({import.dll, import.function}))
@@ -220,6 +235,28 @@ TEST(Build, ProgramsImportOnlyWhatWindows7Exports) {
             EXPECT_EQ(import.delayed, imports.Wide() && IsOnDemand(import.dll))
                 << Narrow(program) << " imports " << import.dll << "!" << import.function
                 << (import.delayed ? " on first call" : " at start");
+        }
+    }
+}
+
+// A library that a program imports and that is not a known DLL is searched for in the
+// program's own folder first: a file of that name beside the program would run inside it
+// before its first line. Each program imports only known DLLs and the common controls,
+// whether at start or on first call; the media and power libraries are not imported.
+TEST(Build, ProgramsImportOnlyLibrariesThatWindowsTakesFromTheSystemFolder) {
+    for (const std::wstring& program : Programs()) {
+        std::string image = ReadFileBytes(program);
+        ASSERT_FALSE(image.empty()) << Narrow(program);
+        ImageImports imports(image);
+        ASSERT_TRUE(imports.Valid()) << Narrow(program);
+        std::set<std::string> dlls;
+        for (const Import& import : imports.Imports()) dlls.insert(import.dll);
+        EXPECT_TRUE(dlls.count("kernel32.dll") && dlls.count(kCommonControls))
+            << Narrow(program) << ": imports not read";
+        for (const std::string& dll : dlls) {
+            EXPECT_TRUE(IsListed(kKnownDlls, dll) || dll == kCommonControls)
+                << Narrow(program) << " imports " << dll << ", which is not a known DLL";
+            EXPECT_FALSE(IsListed(kLoadedByPathDlls, dll)) << Narrow(program) << " imports " << dll;
         }
     }
 }
@@ -254,7 +291,7 @@ TEST(Startup, ARefusedStartLoadsNoLibraryOfTheOtherRoads) {
     EXPECT_EQ(code, 1u);
     EXPECT_TRUE(refused.count("kernel32.dll") && refused.count("user32.dll")) << "the modules were not read";
     for (const std::string& module : refused) {
-        if (IsOnDemand(module)) {
+        if (IsOnDemand(module) || IsListed(kLoadedByPathDlls, module)) {
             EXPECT_TRUE(box.count(module)) << "the refused start loaded " << module;
         }
     }

@@ -158,13 +158,18 @@ MessageBoxInfo ExpectBox(const Program& tlr, const std::wstring& text, UINT icon
     return box;
 }
 
-// A folder with its own copy of the program, so that a shortcut's working directory (the
-// program's folder) is the folder of the test's settings file.
+// A folder for the settings file, with its own copy of the program or (ownCopy false) with
+// the program of the build, which then lies in another folder.
 class ActionWizard {
 public:
-    ActionWizard() {
-        program_ = folder_.File(sizeof(void*) == 8 ? L"TLR64.exe" : L"TLR32.exe");
-        copied_ = CopyFileW(ProgramPath().c_str(), program_.c_str(), FALSE) != FALSE;
+    explicit ActionWizard(bool ownCopy = true) {
+        if (ownCopy) {
+            program_ = folder_.File(sizeof(void*) == 8 ? L"TLR64.exe" : L"TLR32.exe");
+            copied_ = CopyFileW(ProgramPath().c_str(), program_.c_str(), FALSE) != FALSE;
+        } else {
+            program_ = ProgramPath();
+            copied_ = true;
+        }
         // A range with an area, as the screen range page keeps it.
         folder_.WriteSetting(L"Tollerup", L"ScrLeft", 100);
         folder_.WriteSetting(L"Tollerup", L"ScrTop", 120);
@@ -179,10 +184,10 @@ public:
     HWND Control(int id) const { return wizard_.Control(id); }
 
     // Starts the program and goes along the screen road to the action page (not waiting
-    // for it when its activation shows a box).
-    void OpenActionPage(bool waitForPage = true) {
+    // for it when its activation shows a box). commandLine replaces the whole command line.
+    void OpenActionPage(bool waitForPage = true, const std::wstring* commandLine = nullptr) {
         ASSERT_TRUE(copied_);
-        ASSERT_TRUE(tlr_.Start(program_, L"", folder_.Path()));
+        ASSERT_TRUE(tlr_.Start(program_, L"", folder_.Path(), commandLine));
         wizard_ = Wizard::WaitFor(tlr_, kWait);
         ASSERT_TRUE(wizard_) << "no wizard";
         ASSERT_TRUE(wizard_.WaitForPage(110, kWait));
@@ -564,6 +569,47 @@ TEST(ActionSave, SavingMakesTheSectionAndAShortcutThatRunsIt) {
     ASSERT_GT(reinterpret_cast<INT_PTR>(opened), 32);
     EXPECT_TRUE(WaitUntil([&] { return f.Exists(L"report.txt"); }, kWait)) << "the setting did not run";
     // The run holds its single-instance name until it ends.
+    const std::wstring runName = L"Tollerup #" + name;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, runName.c_str());
+            if (mutex) CloseHandle(mutex);
+            return mutex == nullptr;
+        },
+        kWait))
+        << "the run did not end";
+}
+
+// Started from a console in the folder of its settings, by a bare name that is not even the
+// program's own: the shortcut names the program's full path and starts it in the folder of
+// the settings file, so that it finds its setting from anywhere.
+TEST(ActionSave, AShortcutMadeAwayFromTheProgramStartsItWhereItsSettingIs) {
+    const std::wstring name = L"離れた設定";
+    DesktopLink link(name);
+    ActionWizard w(false);
+    const TempFolder& f = w.Folder();
+    f.WriteSetting(L"Tollerup", L"Act", 1);
+    f.WriteSetting(L"Tollerup", L"ParamCmd", Kept(ReportCommand(f, L"report.txt")));
+    const std::wstring commandLine = L"tlr";
+    ASSERT_NO_FATAL_FAILURE(w.OpenActionPage(true, &commandLine));
+    ASSERT_NO_FATAL_FAILURE(w.EnterName(L"", name));
+    MessageBoxInfo desktop = ExpectBox(w.Tlr(), kDesktopQuestion, MB_ICONQUESTION);
+    ASSERT_TRUE(desktop);
+    Answer(desktop, IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(link.Path()); }, kWait)) << "no shortcut on the desktop";
+    LinkContents contents;
+    ASSERT_TRUE(ReadLink(link.Path(), contents));
+    EXPECT_TRUE(SamePath(contents.target, ProgramPath())) << Narrow(contents.target);
+    EXPECT_EQ(contents.arguments, L"#" + name);
+    EXPECT_TRUE(SamePath(contents.directory, f.Path())) << Narrow(contents.directory);
+    w.Cancel();
+
+    // Opened from the desktop (this test's current folder is neither of the two), the
+    // setting runs: it watches nothing and acts at once.
+    f.WriteSetting(name, L"WatchMode", 2);
+    HINSTANCE opened = ShellExecuteW(nullptr, L"open", link.Path().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ASSERT_GT(reinterpret_cast<INT_PTR>(opened), 32);
+    EXPECT_TRUE(WaitUntil([&] { return f.Exists(L"report.txt"); }, kWait)) << "the setting did not run";
     const std::wstring runName = L"Tollerup #" + name;
     EXPECT_TRUE(WaitUntil(
         [&] {

@@ -143,6 +143,30 @@ public:
         ASSERT_TRUE(wizard_.WaitForPage(kRangePage, kWait));
     }
 
+    // Opens the wizard in a folder whose settings file takes no write and goes on to the
+    // range page: the first write (the start's "no window") and the mode page's Next each
+    // show the box.
+    void OpenRangePageWithoutWrites(const std::wstring& box) {
+        ASSERT_TRUE(tlr_.Start(ProgramPath(), L"", folder_.Path()));
+        ASSERT_NO_FATAL_FAILURE(AnswerBox(box));
+        wizard_ = Wizard::WaitFor(tlr_, kWait);
+        ASSERT_TRUE(wizard_) << "no wizard";
+        ASSERT_TRUE(wizard_.WaitForPage(kModePage, kWait));
+        ASSERT_TRUE(wizard_.Press(kSheetNext));
+        ASSERT_NO_FATAL_FAILURE(AnswerBox(box));
+        ASSERT_TRUE(wizard_.WaitForPage(kRangePage, kWait));
+    }
+
+    // The next box of the program holds this text as an error; it is answered.
+    void AnswerBox(const std::wstring& text) {
+        MessageBoxInfo box = tlr_.WaitForMessageBox(kWait);
+        ASSERT_TRUE(box) << "no box, expected " << Narrow(text);
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
+        ASSERT_TRUE(PressButton(box.window, IDOK));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box.window); }, kWait)) << "the box stays";
+    }
+
     // Clicks the page's button with the mouse, as a user does (which also brings the
     // wizard to the front), then moves the pointer to the point: the label follows it.
     HWND StartDrag(POINT at) {
@@ -514,4 +538,68 @@ TEST(WizardRangePage, HoldCheckBoxDefaultsOnAndUncheckedWritesZero) {
     ASSERT_TRUE(run.Sheet().WaitForPage(kActionPage, kWait));
     EXPECT_EQ(run.Folder().ReadSetting(kWorking, L"SSHold"), L"1");
     run.CancelAndExpectQuietEnd();
+}
+
+// A settings file that cannot be written (here a folder of its name): every write says so
+// with the file's path, and neither Finish nor saving under a name goes on from the action
+// page, so no watch starts from values the user did not choose and no setting is shown as
+// saved.
+TEST(WizardUnwritableSettings, FinishAndSavingStayOnTheActionPage) {
+    const int kCommandRadio = 1704;
+    const int kParameter = 1707;
+    const int kEdit = 1710;
+    const int kSave = 1712;
+    const int kCommandBox = 9203;
+    const int kCommandOk = 9212;
+    RangeWizard run(L"tlr unwritable");
+    const std::wstring ini = run.Folder().File(L"TLR.ini");
+    ASSERT_TRUE(CreateDirectoryW(ini.c_str(), nullptr));
+    const std::wstring box = L"設定ファイルに書き込めません\n" + ini;
+    ASSERT_NO_FATAL_FAILURE(run.OpenRangePageWithoutWrites(box));
+
+    HWND drag = run.StartDrag(Point(1500, 700));
+    ASSERT_TRUE(drag);
+    ASSERT_NO_FATAL_FAILURE(run.Drag(drag, MouseButton::Left, Point(1300, 560), Point(1700, 840), MouseButton::Left));
+    ASSERT_TRUE(run.Sheet().WaitForButtons(true, true, false, kWait));
+    ASSERT_TRUE(run.Sheet().Press(kSheetNext));
+    ASSERT_NO_FATAL_FAILURE(run.AnswerBox(box));
+    ASSERT_TRUE(run.Sheet().WaitForPage(kActionPage, kWait));
+
+    // A command typed in its dialog; OK there keeps the dialog's place, which fails too.
+    ASSERT_TRUE(Click(run.Control(kCommandRadio)));
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(run.Control(kCommandRadio)); }, kWait));
+    ASSERT_TRUE(Click(run.Control(kEdit)));
+    HWND dialog = WaitForDialog(run.Tlr(), L"DOSコマンドの入力", kWait);
+    ASSERT_TRUE(dialog) << "no command dialog";
+    const std::wstring command = L"cmd /c echo acted>acted.txt";
+    ASSERT_TRUE(TypeText(ChildById(dialog, kCommandBox), command));
+    ASSERT_TRUE(PressButton(dialog, kCommandOk));
+    ASSERT_NO_FATAL_FAILURE(run.AnswerBox(box));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kWait)) << "the dialog stays";
+    ASSERT_TRUE(WaitUntil([&] { return WindowTextTimeout(run.Control(kParameter), 2000) == command; }, kWait));
+
+    // Finish: the box, and the wizard stays on its page; pressed again, the same.
+    for (int press = 0; press < 2; ++press) {
+        ASSERT_TRUE(run.Sheet().Press(kSheetFinish));
+        ASSERT_NO_FATAL_FAILURE(run.AnswerBox(box));
+        EXPECT_EQ(run.Sheet().CurrentPageId(), kActionPage);
+        EXPECT_TRUE(run.Sheet().WaitForButtons(true, false, true, kWait));
+    }
+
+    // Saving under a name: the box instead of the desktop question; no name is shown.
+    ASSERT_TRUE(Click(run.Control(kSave)));
+    HWND prompt = WaitForDialog(run.Tlr(), L"監視・実行パラメーターの保存とショートカットの作成", kWait);
+    ASSERT_TRUE(prompt) << "no name prompt";
+    ASSERT_TRUE(TypeText(ChildById(prompt, 9102), L"保存できない"));
+    ASSERT_TRUE(PressButton(prompt, 9103));
+    ASSERT_NO_FATAL_FAILURE(run.AnswerBox(box));
+    EXPECT_EQ(WindowText(run.Control(1713)), L"");
+    ASSERT_TRUE(WaitForEnabled(run.Sheet().Sheet(), true, kWait));
+    EXPECT_FALSE(run.Tlr().WaitForMessageBox(1000)) << "a box after the failed save";
+
+    // Nothing was started: no watch frames, no command; Cancel ends the program quietly.
+    for (HWND w : run.Tlr().TopWindows()) EXPECT_NE(ClassName(w), L"SCRWATCHWINCLASS");
+    EXPECT_FALSE(run.Folder().Exists(L"acted.txt"));
+    ASSERT_NO_FATAL_FAILURE(run.CancelAndExpectQuietEnd());
+    EXPECT_FALSE(run.Folder().Exists(L"acted.txt"));
 }

@@ -110,6 +110,7 @@ const AllowedImport kWindows7Imports[] = {
     {"KERNEL32.dll", "K32GetModuleFileNameExW"},
     {"KERNEL32.dll", "LeaveCriticalSection"},
     {"KERNEL32.dll", "LoadLibraryA"},
+    {"KERNEL32.dll", "LoadLibraryExW"},
     {"KERNEL32.dll", "LoadLibraryW"},
     {"KERNEL32.dll", "LocalAlloc"},
     {"KERNEL32.dll", "LocalFree"},
@@ -220,27 +221,17 @@ const AllowedImport kWindows7Imports[] = {
     {"msvcrt.dll", "vfprintf"},
     {"msvcrt.dll", "wcscpy"},
     {"msvcrt.dll", "wcslen"},
-    // MSVFW32.dll: the MCI window of Video for Windows.
-    {"MSVFW32.dll", "MCIWndCreateW"},
     // ole32.dll: COM and OLE of Windows 95 and later.
     {"ole32.dll", "CoCreateInstance"},
     {"ole32.dll", "OleInitialize"},
     {"ole32.dll", "OleUninitialize"},
-    // POWRPROF.dll: the power scheme functions of Windows Vista and later, and the capability checks of Windows 2000.
-    {"POWRPROF.dll", "IsPwrHibernateAllowed"},
-    {"POWRPROF.dll", "IsPwrSuspendAllowed"},
-    {"POWRPROF.dll", "PowerGetActiveScheme"},
-    {"POWRPROF.dll", "PowerReadACValueIndex"},
-    {"POWRPROF.dll", "PowerReadDCValueIndex"},
-    {"POWRPROF.dll", "PowerSetActiveScheme"},
-    {"POWRPROF.dll", "PowerWriteACValueIndex"},
-    {"POWRPROF.dll", "PowerWriteDCValueIndex"},
     // SHELL32.dll: shell functions of Windows 95 and later.
     {"SHELL32.dll", "DragFinish"},
     {"SHELL32.dll", "DragQueryFileW"},
     {"SHELL32.dll", "SHGetMalloc"},
     {"SHELL32.dll", "SHGetPathFromIDListW"},
     {"SHELL32.dll", "SHGetSpecialFolderLocation"},
+    {"SHELL32.dll", "ShellExecuteExW"},
     {"SHELL32.dll", "ShellExecuteW"},
     // USER32.dll: the window manager of Windows 2000 and XP (SetLayeredWindowAttributes: 2000; GetWindowLongPtrW and
     // the like: 64-bit builds).
@@ -250,6 +241,7 @@ const AllowedImport kWindows7Imports[] = {
     {"USER32.dll", "CallWindowProcW"},
     {"USER32.dll", "CheckDlgButton"},
     {"USER32.dll", "CheckRadioButton"},
+    {"USER32.dll", "ClientToScreen"},
     {"USER32.dll", "CreateWindowExW"},
     {"USER32.dll", "DefWindowProcW"},
     {"USER32.dll", "DestroyCursor"},
@@ -326,7 +318,4 @@ const AllowedImport kWindows7Imports[] = {
     {"USER32.dll", "TranslateMessage"},
     {"USER32.dll", "UnhookWindowsHookEx"},
     {"USER32.dll", "UpdateWindow"},
-    // WINMM.dll: MCI of Windows 95 and later.
-    {"WINMM.dll", "mciGetErrorStringW"},
-    {"WINMM.dll", "mciSendCommandW"},
 };

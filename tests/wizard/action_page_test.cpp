@@ -186,3 +186,20 @@ TEST_F(ActionPageStore, TheTextGoesToTheCheckedKindAndAllKeysAreWrittenInOrder) 
     EXPECT_EQ(Raw(L"夜 の 録画", L"AsAdmin"), L"1");
     EXPECT_EQ(Raw(L"Tollerup", L"Act"), L"(absent)");
 }
+
+// Finish stores the page before the watch starts: a settings file that takes no write
+// keeps the page (false), shows one box with the file's path and writes nothing more.
+TEST(ActionPageUnwritable, AFileThatTakesNoWriteKeepsThePage) {
+    TempDir dir;
+    ASSERT_TRUE(CreateDirectoryW(dir.File(L"TLR.ini").c_str(), nullptr));
+    SettingSection section(dir.File(L"TLR.ini").c_str(), L"Tollerup");
+    BoxRecorder boxes;
+    ActionParameters parameters = Parameters(L"", L"", L"通常の終了");
+    ActionPageInput input;
+    input.kind = 1;
+    input.text = L"cmd /c echo x";
+    EXPECT_FALSE(StoreActionValues(input, parameters, section, nullptr));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, L"設定ファイルに書き込めません\n" + dir.File(L"TLR.ini"));
+    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}

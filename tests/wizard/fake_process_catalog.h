@@ -2,6 +2,7 @@
 // how often it is asked, so that tests see what a refresh reads.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -22,6 +23,9 @@ public:
     // CPU deltas the samplers report, by id (0 when absent).
     std::map<int, unsigned long long> cpu;
     int listCalls = 0, readCalls = 0, taskCalls = 0, cpuReads = 0, samplersMade = 0;
+    // Runs once at the next CPU read, as the message loop of a box shown there would run
+    // what is queued; cleared before it runs.
+    std::function<void()> atNextCpuRead;
 
     void Start(int id, const wchar_t* path, int bitness = kBitness64, int elevation = 1) {
         Process process;
@@ -75,6 +79,11 @@ private:
         Sampler(FakeProcessCatalog& catalog, int id) : catalog_(catalog), id_(id) {}
         unsigned long long CpuDelta(bool) override {
             ++catalog_.cpuReads;
+            if (catalog_.atNextCpuRead) {
+                std::function<void()> run = catalog_.atNextCpuRead;
+                catalog_.atNextCpuRead = nullptr;
+                run();
+            }
             std::map<int, unsigned long long>::const_iterator it = catalog_.cpu.find(id_);
             return it == catalog_.cpu.end() ? 0 : it->second;
         }

@@ -30,14 +30,13 @@ TEST(SettingName, OnlyNamesThatAFileCanHoldMakeAShortcut) {
         EXPECT_FALSE(CanNameShortcutFile(name)) << name;
 }
 
-TEST(SettingShortcut, LinkOnTheDesktopStartsTheProgramInItsFolderWithTheName) {
-    ShortcutPlan plan =
-        PlanShortcut(L"C:\\Program Files\\Tollerup\\TLR64.exe", L"C:\\users\\me\\Desktop", L"夜 の 録画");
+TEST(SettingShortcut, LinkOnTheDesktopStartsTheProgramInTheSettingsFolderWithTheName) {
+    ShortcutPlan plan = PlanShortcut(L"C:\\users\\me\\watches\\TLR.ini", L"C:\\users\\me\\Desktop", L"夜 の 録画");
     EXPECT_EQ(plan.linkPath, WideString(L"C:\\users\\me\\Desktop\\夜 の 録画.lnk"));
     EXPECT_EQ(plan.arguments, WideString(L"#夜 の 録画"));  // no quotes
-    EXPECT_EQ(plan.workingDirectory, WideString(L"C:\\Program Files\\Tollerup"));
+    EXPECT_EQ(plan.workingDirectory, WideString(L"C:\\users\\me\\watches"));
 
-    ShortcutPlan rooted = PlanShortcut(L"\"D:\\TLR64.exe\"", L"D:\\", L"a");
+    ShortcutPlan rooted = PlanShortcut(L"D:\\TLR.ini", L"D:\\", L"a");
     EXPECT_EQ(rooted.linkPath, WideString(L"D:\\a.lnk"));
     EXPECT_EQ(rooted.workingDirectory, WideString(L"D:\\"));
     EXPECT_EQ(ReplaceShortcutQuestion(plan.linkPath),
@@ -76,6 +75,7 @@ struct ShortcutCall {
     std::wstring program;
     std::wstring link;
     std::wstring arguments;
+    std::wstring directory;
 };
 
 class RecordingSystem : public NamedSaveSystem {
@@ -88,8 +88,9 @@ public:
     }
     void ShowSettingName(const WideString& name) override { shownNames.push_back(name.str()); }
     WideString DesktopFolder() override { return desktop; }
-    bool CreateShortcut(const WideString& program, const WideString& link, const WideString& arguments) override {
-        shortcuts.push_back({program.str(), link.str(), arguments.str()});
+    bool CreateShortcut(const WideString& program, const WideString& link, const WideString& arguments,
+                        const WideString& directory) override {
+        shortcuts.push_back({program.str(), link.str(), arguments.str(), directory.str()});
         return shortcutWorks;
     }
 
@@ -186,6 +187,24 @@ TEST_F(NamedSave, CopiesTheScreenKeysStoresThePageAndMakesTheShortcut) {
     EXPECT_EQ(system_.shortcuts[0].program, kProgram);
     EXPECT_EQ(system_.shortcuts[0].link, Link(L"夜 の 録画"));
     EXPECT_EQ(system_.shortcuts[0].arguments, L"#夜 の 録画");
+    // The program lies elsewhere; the shortcut starts it where its setting is kept.
+    EXPECT_EQ(system_.shortcuts[0].directory, dir_.Path());
+}
+
+// A settings file that cannot be written: the first key that fails shows the box with the
+// file's path, nothing after it is written, and the page stays on its section with no
+// name shown and no shortcut.
+TEST_F(NamedSave, AFileThatCannotBeWrittenLeavesThePageOnItsSection) {
+    TempDir other;
+    ASSERT_TRUE(CreateDirectoryW(other.File(L"TLR.ini").c_str(), nullptr));
+    SettingSection blocked(other.File(L"TLR.ini").c_str(), L"Tollerup");
+    system_.typed = L"夜";
+    SaveSettingUnderName(request_, blocked, parameters_, system_);
+    EXPECT_EQ(boxes_.errors, std::vector<std::wstring>{UnwritableSettingsText(other.File(L"TLR.ini").c_str()).str()});
+    EXPECT_EQ(blocked.Section(), WideString(L"Tollerup"));
+    EXPECT_TRUE(system_.shownNames.empty());
+    EXPECT_TRUE(boxes_.questions.empty());
+    EXPECT_TRUE(system_.shortcuts.empty());
 }
 
 TEST_F(NamedSave, EmptyParameterAndCancelSaveNothing) {

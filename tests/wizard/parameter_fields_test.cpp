@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 #include "actions/command.h"
+#include "wizard/dialog_position.h"
 #include "wizard/parameter_fields.h"
 
 TEST(DialogPosition, MovesOnlyWhenBothKeysHoldAPosition) {
@@ -13,6 +15,26 @@ TEST(DialogPosition, MovesOnlyWhenBothKeysHoldAPosition) {
     EXPECT_FALSE(HasStoredPosition(INT_MIN, 200));
     EXPECT_FALSE(HasStoredPosition(100, INT_MIN));
     EXPECT_FALSE(HasStoredPosition(INT_MIN, INT_MIN));
+}
+
+// A stored corner is used only where the dialog's title bar lies on the work areas: two
+// monitors side by side (the left one at negative coordinates, each with a task bar at
+// its bottom), a dialog 300 wide with a title bar 30 high.
+TEST(DialogPosition, UsesAStoredCornerOnlyWithTheTitleBarOnAWorkArea) {
+    const std::vector<RECT> areas = {{0, 0, 1920, 1040}, {-1280, 0, 0, 984}};
+    auto on = [&](long x, long y) { return TitleBarOnWorkAreas(POINT{x, y}, 300, 30, areas); };
+    EXPECT_TRUE(on(100, 200));
+    EXPECT_TRUE(on(-1280, 0));     // the left monitor's corner
+    EXPECT_TRUE(on(-150, 500));    // across both monitors
+    EXPECT_TRUE(on(1620, 1010));   // the bar just above the task bar
+    EXPECT_FALSE(on(1620, 1011));  // one pixel of it under the task bar
+    EXPECT_FALSE(on(1621, 100));   // one pixel right of the desktop
+    EXPECT_FALSE(on(-150, 960));   // over the left monitor's task bar
+    EXPECT_FALSE(on(-32000, -32000));
+    EXPECT_FALSE(on(2000, 100));  // a monitor that was removed
+    EXPECT_FALSE(on(100, -10));
+    EXPECT_FALSE(on(INT_MAX - 10, INT_MAX - 10));
+    EXPECT_FALSE(TitleBarOnWorkAreas(POINT{100, 200}, 300, 30, std::vector<RECT>()));
 }
 
 TEST(CommandBoxWord, PathWithABlankIsQuotedAndStaysOneWordOfARunnableCommand) {

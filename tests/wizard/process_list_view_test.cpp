@@ -66,6 +66,18 @@ protected:
         int known = view_.SelectedProcess();
         return known < 0 ? L"-" : std::to_wstring(model_.Entry(known).record.id);
     }
+    // Every row of the list view carries the known position that the view has for it.
+    void ExpectRowsMatchTheView() const {
+        ASSERT_EQ(static_cast<size_t>(Rows()), view_.RowsInOrder().size());
+        for (int row = 0; row < Rows(); ++row) {
+            LVITEMW item = {};
+            item.mask = LVIF_PARAM;
+            item.iItem = row;
+            SendMessageW(list_.Get(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            EXPECT_EQ(item.lParam, view_.RowsInOrder()[static_cast<size_t>(row)]) << "row " << row;
+            EXPECT_EQ(Cell(row, kPidColumn), std::to_wstring(model_.Entry(static_cast<int>(item.lParam)).record.id));
+        }
+    }
     void Select(int row) {
         LVITEMW state = {};
         state.stateMask = LVIS_SELECTED;
@@ -178,4 +190,61 @@ TEST_F(ProcessListViewTest, RowsOfEqualKeysStayWhereTheyAreAcrossRefreshes) {
     std::vector<std::wstring> now = Column(kPidColumn);
     now.resize(order.size());
     EXPECT_EQ(now, order);
+}
+
+// A box shown during a sort runs the next tick: the refresh waits for the next tick, and
+// the rows, their positions and the selection stay those of one list.
+TEST_F(ProcessListViewTest, ATickDuringASortIsLeftToTheNextTick) {
+    catalog_.Start(10, L"C:\\b.exe");
+    catalog_.Start(20, L"C:\\c.exe");
+    catalog_.Start(30, L"C:\\a.exe");
+    view_.Fill(0, L"");
+    Select(2);  // c.exe
+    ASSERT_EQ(SelectedPid(), L"20");
+    catalog_.Start(40, L"C:\\d.exe");
+    bool ticked = false;
+    catalog_.atNextCpuRead = [&] {
+        ticked = true;
+        view_.Refresh();
+    };
+    view_.SortByColumn(kCpuColumn);
+    ASSERT_TRUE(ticked);
+    EXPECT_EQ(Rows(), 3);  // nothing added or removed inside the sort
+    ExpectRowsMatchTheView();
+    EXPECT_EQ(SelectedPid(), L"20");
+
+    view_.Refresh();
+    EXPECT_EQ(Rows(), 4);
+    ExpectRowsMatchTheView();
+    EXPECT_EQ(SelectedPid(), L"20");
+    EXPECT_EQ(view_.SortKey(), kCpuColumn + 1);
+}
+
+// A box shown during a refresh runs a column click: the list is sorted by it once the
+// refresh is done, every row has had its CPU read, and two clicks on one column there
+// turn its direction twice.
+TEST_F(ProcessListViewTest, AColumnClickDuringARefreshSortsWhenItIsDone) {
+    catalog_.Start(30, L"C:\\a.exe");
+    catalog_.Start(10, L"C:\\c.exe");
+    view_.Fill(0, L"");
+    catalog_.Start(20, L"C:\\b.exe");
+    catalog_.cpu[10] = 5000000;
+    catalog_.cpu[20] = 2000000;
+    catalog_.cpu[30] = 1000000;
+    catalog_.atNextCpuRead = [&] { view_.SortByColumn(kPidColumn); };
+    view_.Refresh();
+    EXPECT_EQ(view_.SortKey(), kPidColumn + 1);
+    EXPECT_EQ(Column(kPidColumn), (std::vector<std::wstring>{L"10", L"20", L"30"}));
+    EXPECT_EQ(Column(kCpuColumn), (std::vector<std::wstring>{L"50", L"20", L"10"}));
+    ExpectRowsMatchTheView();
+
+    catalog_.Start(5, L"C:\\z.exe");
+    catalog_.atNextCpuRead = [&] {
+        view_.SortByColumn(kNameColumn);
+        view_.SortByColumn(kNameColumn);
+    };
+    view_.Refresh();
+    EXPECT_EQ(view_.SortKey(), -(kNameColumn + 1));
+    EXPECT_EQ(Column(kNameColumn), (std::vector<std::wstring>{L"z.exe", L"c.exe", L"b.exe", L"a.exe"}));
+    ExpectRowsMatchTheView();
 }
