@@ -272,3 +272,38 @@ tlr_ctest() {
   local dir=$1 prefix=$2; shift 2
   (cd "$dir" && WINEPREFIX=$prefix ctest --output-on-failure -j2 "$@")
 }
+
+# The program alone, built in Release without tests or benchmarks in a folder of its own:
+# what scripts/package.sh ships. $1 x64 or x86. Prints nothing but errors and warnings.
+tlr_program_name() { if [ "$1" = x86 ]; then echo TLR32; else echo TLR64; fi; }
+tlr_build_release() {
+  local arch=$1 triple=x86_64-w64-mingw32
+  [ "$arch" = x86 ] && triple=i686-w64-mingw32
+  local dir=$TLR_BUILD_ROOT/release-$arch
+  mkdir -p "$TLR_BUILD_ROOT"
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    tlr_configure "$dir" -S "$TLR_ROOT" -B "$dir" \
+      -DCMAKE_TOOLCHAIN_FILE="$TLR_ROOT/cmake/toolchain-$triple.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DTLR_BUILD_TESTS=OFF -DTLR_BUILD_BENCH=OFF || return 1
+  fi
+  cmake --build "$dir" --target "$(tlr_program_name "$arch")" -j"$(nproc)" 2>&1 | grep -E 'error|warning:|Error'
+  return "${PIPESTATUS[0]}"
+}
+
+# The programs of the test builds, built a second time as above (another folder, without
+# the tests) must be the same bytes: a time stamp or a folder name in an executable shows
+# here. $@ the architectures.
+tlr_check_same_programs() {
+  local arch name status=0
+  for arch in "$@"; do
+    name=$(tlr_program_name "$arch").exe
+    tlr_build_release "$arch" || return 1
+    if cmp -s "$TLR_BUILD_ROOT/$arch/bin/$name" "$TLR_BUILD_ROOT/release-$arch/bin/$name"; then
+      log "$name built twice, in two folders: the same bytes"
+    else
+      log "FAILED: $name built in $TLR_BUILD_ROOT/$arch and in $TLR_BUILD_ROOT/release-$arch differs"
+      status=1
+    fi
+  done
+  return $status
+}

@@ -62,4 +62,6 @@ elif [ "$TLR_CAN_RUN_32" = 1 ]; then
 else
   log "SKIPPED: the tests of the 32-bit build (this machine cannot run 32-bit code)"
 fi
+# The programs again, in other folders and without the tests: the same bytes.
+tlr_run tlr_check_same_programs $TLR_ARCHS || status=1
 exit $status

@@ -4,6 +4,7 @@
 
 #include "app/message_box.h"
 #include "app/paths.h"
+#include "tollerup_version.h"
 #include "wizard/dialog_helpers.h"
 #include "wizard/wizard_logic.h"
 #include "wizard/wizard_page.h"
@@ -53,7 +54,7 @@ ModePage::~ModePage() {
 void ModePage::OnInitDialog(HWND page) {
     page_ = page;
     CheckRadioButton(page, kModeScreenRadio, kModeProcessRadio, kModeScreenRadio);
-    SetDlgItemTextW(page, kModeVersion, L"Ver.2.11");
+    SetDlgItemTextW(page, kModeVersion, L"Ver." TLR_VERSION_WIDE_TEXT);
 
     links_ = MakeModePageLinks(context_.programPath);
     SetDlgItemTextW(page, kModeAuthor, links_.author.c_str());

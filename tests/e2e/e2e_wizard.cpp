@@ -2,11 +2,14 @@
 // the saved settings, and cancelling on every page.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "driver/driver.h"
 #include "driver/wizard_driver.h"
+#include "tollerup_version.h"
 
 using namespace e2e;
 
@@ -50,10 +53,66 @@ TEST(WizardFrame, OpensOnTheModePageWithNextOnlyAndCancelEndsQuietly) {
     EXPECT_EQ(open.wizard.Caption(), Title(L"Tollerup モード指定"));
     EXPECT_TRUE(open.wizard.WaitForButtons(false, true, false, kWait));
     EXPECT_TRUE(IsChecked(open.wizard.Control(kScreenRadio)));
-    EXPECT_EQ(WindowText(open.wizard.Control(1103)), L"Ver.2.11");
+    EXPECT_EQ(WindowText(open.wizard.Control(1103)), std::wstring(L"Ver.") + TLR_VERSION_WIDE_TEXT);
     // The wizard starts without a chosen window.
     EXPECT_EQ(folder.ReadSetting(L"Tollerup", L"PCHandle"), L"0");
     CancelAndExpectQuietEnd(open);
+}
+
+namespace {
+
+// The version the program file carries: its version resource and its manifest.
+struct ProgramFileVersion {
+    DWORD numbersHigh = 0;  // major, minor
+    DWORD numbersLow = 0;   // patch, tweak
+    std::wstring fileVersion;
+    std::wstring productVersion;
+    std::string manifest;
+};
+
+std::wstring VersionText(std::vector<BYTE>& block, const wchar_t* name) {
+    std::wstring query = std::wstring(L"\\StringFileInfo\\041104b0\\") + name;
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length) || !text) return L"";
+    return text;
+}
+
+ProgramFileVersion ReadProgramFileVersion(const std::wstring& path) {
+    ProgramFileVersion version;
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    if (!block.empty() && GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) {
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+            version.numbersHigh = fixed->dwFileVersionMS;
+            version.numbersLow = fixed->dwFileVersionLS;
+        }
+        version.fileVersion = VersionText(block, L"FileVersion");
+        version.productVersion = VersionText(block, L"ProductVersion");
+    }
+    std::unique_ptr<std::remove_pointer<HMODULE>::type, decltype(&FreeLibrary)> module(
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE), &FreeLibrary);
+    HRSRC resource = module ? FindResourceW(module.get(), MAKEINTRESOURCEW(1), RT_MANIFEST) : nullptr;
+    HGLOBAL loaded = resource ? LoadResource(module.get(), resource) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (bytes) version.manifest.assign(bytes, SizeofResource(module.get(), resource));
+    return version;
+}
+
+}  // namespace
+
+TEST(WizardFrame, TheProgramFileCarriesTheVersionTheModePageShows) {
+    ProgramFileVersion version = ReadProgramFileVersion(ProgramPath());
+    EXPECT_EQ(version.numbersHigh, static_cast<DWORD>(MAKELONG(TLR_VERSION_MINOR, TLR_VERSION_MAJOR)));
+    EXPECT_EQ(version.numbersLow, static_cast<DWORD>(MAKELONG(TLR_VERSION_TWEAK, TLR_VERSION_PATCH)));
+    EXPECT_EQ(version.fileVersion, TLR_VERSION_WIDE_TEXT);
+    EXPECT_EQ(version.productVersion, TLR_VERSION_WIDE_TEXT);
+    std::string identity = "name=\"Tollerup\" version=\"" + std::to_string(TLR_VERSION_MAJOR) + "." +
+                           std::to_string(TLR_VERSION_MINOR) + "." + std::to_string(TLR_VERSION_PATCH) + "." +
+                           std::to_string(TLR_VERSION_TWEAK) + "\"";
+    EXPECT_NE(version.manifest.find(identity), std::string::npos) << version.manifest;
 }
 
 TEST(WizardFrame, CancelOnEveryPageOfBothRoadsEndsWithoutAWatch) {

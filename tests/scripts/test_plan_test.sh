@@ -34,6 +34,7 @@ expect_line "would run: tlr_configure /b/x86 -S $root -B /b/x86 -DCMAKE_TOOLCHAI
 expect_line "would run: tlr_configure /b/x64 -S $root -B /b/x64 -DCMAKE_TOOLCHAIN_FILE=$root/cmake/toolchain-x86_64-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release -DTLR_WINE=/usr/bin/wine -DTLR_TEST_ENV=TLR_OTHER_PROGRAM=/b/x86/bin/TLR32.exe -DTLR_SESSION_ENV=WINEPREFIX=/w/pfx-session"
 expect_line "would run: tlr_ctest /b/x64 /w/pfx64 -R e2e"
 expect_line "would run: tlr_ctest /b/x86 /w/pfx32 -R e2e"
+expect_line "would run: tlr_check_same_programs x86 x64"
 expect_no_match "SKIPPED"
 # Whatever the kind, CMake never gets Wine by a bare name.
 expect_no_match "-DTLR_WINE=[^/]"
@@ -54,6 +55,7 @@ expect_no_match "-DTLR_WINE=[^/]"
 # One build only: nothing of the other is made, tested or reported as skipped.
 plan_for no32 TLR_ARCHS=x64
 expect_no_match "/b/x86"
+expect_line "would run: tlr_check_same_programs x64"
 expect_no_match "SKIPPED"
 expect_line "would run: tlr_ctest /b/x64 /w/pfx64 -R e2e"
 plan_for runs32 TLR_ARCHS=x86
