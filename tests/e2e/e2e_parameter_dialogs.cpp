@@ -263,6 +263,35 @@ TEST(CommandDialog, DroppedFilesBecomeWordsAtTheCaret) {
     Finish(open, kCommandCancel);
 }
 
+// A drop or a paste that would take the command past what the action takes is refused
+// with a box and leaves the box as it was; one that fits still goes in.
+TEST(CommandDialog, NoWayInPassesTheLongestCommand) {
+    TempFolder folder(L"long");
+    std::wstring start = L"cmd /c " + std::wstring(499, L'a');
+    OpenDialog open;
+    ASSERT_NO_FATAL_FAILURE(OpenCommand(open, folder, start));
+    ASSERT_EQ(BoxText(open), start);
+
+    PutCaretAtEnd(open);
+    ASSERT_TRUE(open.host.DropFiles(open.Item(kBox), {folder.File(L"long enough to pass.txt")}));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(open, L"動作のパラメータが長すぎます"));
+    EXPECT_EQ(BoxText(open), start);
+
+    ASSERT_TRUE(SetClipboardText(L"/and-a-switch-too-many"));
+    PutCaretAtEnd(open);
+    ASSERT_TRUE(Click(open.Item(kPaste)));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(open, L"動作のパラメータが長すぎます"));
+    EXPECT_EQ(BoxText(open), start);
+
+    // Up to the limit is fine: 506 characters, a blank and seven more make 514.
+    PutCaretAtEnd(open);
+    ASSERT_NO_FATAL_FAILURE(DropAndWait(open, {L"C:\\x.ex"}));
+    EXPECT_EQ(BoxText(open), start + L" C:\\x.ex");
+    DialogHost::Result result = Finish(open, kCommandOk);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.text.size(), 514u);
+}
+
 TEST(CommandDialog, ShortNamesWhenCheckedAndThePathWhenThereIsNone) {
     TempFolder folder(L"long folder name");
     const std::wstring file = folder.File(L"a long file name.txt");
