@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/handles.h"
+#include "power/shared_hold.h"
 
 // Result of a call that reports its failure through GetLastError.
 struct SystemCallResult {
@@ -47,6 +48,10 @@ public:
     virtual DWORD WriteTimeout(const GUID& scheme, int row, DWORD seconds) = 0;
     // PowerSetActiveScheme: applies the scheme so that its written values take effect.
     virtual DWORD SetActiveScheme(const GUID& scheme) = 0;
+
+    // The record that the holds of the session share; none (the hold acts alone) unless
+    // the system has one.
+    virtual HoldRecordAccess* HoldRecord() { return nullptr; }
 };
 
 // The calls as the system makes them.
@@ -69,7 +74,9 @@ public:
     DWORD ReadTimeout(const GUID& scheme, int row, DWORD* seconds) override;
     DWORD WriteTimeout(const GUID& scheme, int row, DWORD seconds) override;
     DWORD SetActiveScheme(const GUID& scheme) override;
+    HoldRecordAccess* HoldRecord() override { return &record_; }
 
 private:
     UniqueRegKey desktopKey_;
+    SessionHoldRecord record_;
 };
