@@ -53,9 +53,22 @@ int ReadBitness(HANDLE process) {
 #endif
 }
 
+// A process that ended since it was opened went away: its failures are no one's concern.
+bool HasExited(HANDLE process) {
+    DWORD code = STILL_ACTIVE;
+    return GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+}
+
 int ReadElevation(HANDLE process) {
     HANDLE rawToken = nullptr;
-    if (!ReportLastError(OpenProcessToken(process, TOKEN_QUERY, &rawToken), "OpenProcessToken")) return 0;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &rawToken)) {
+        DWORD error = GetLastError();
+        if (!HasExited(process)) {
+            SetLastError(error);
+            ReportLastError(FALSE, "OpenProcessToken");
+        }
+        return 0;
+    }
     UniqueHandle token(rawToken);
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     DWORD size = 0;
@@ -263,13 +276,13 @@ bool ProcessProbe::ReadTimes(unsigned long long* kernel, unsigned long long* use
     UniqueHandle handle = OpenProbeHandle(id_, PROCESS_QUERY_INFORMATION, THREAD_QUERY_INFORMATION);
     if (!handle) return false;
     FILETIME created = {}, ended = {}, kernelTime = {}, userTime = {};
-    BOOL read;
-    if (IsTaskId(id_))
-        read =
-            ReportLastError(GetThreadTimes(handle.Get(), &created, &ended, &kernelTime, &userTime), "GetThreadTimes");
-    else
-        read =
-            ReportLastError(GetProcessTimes(handle.Get(), &created, &ended, &kernelTime, &userTime), "GetProcessTimes");
+    BOOL read = IsTaskId(id_) ? GetThreadTimes(handle.Get(), &created, &ended, &kernelTime, &userTime)
+                              : GetProcessTimes(handle.Get(), &created, &ended, &kernelTime, &userTime);
+    // The process list samples every process each second: one box per probe at most.
+    if (!read && !timesReported_) {
+        timesReported_ = true;
+        ReportLastError(FALSE, IsTaskId(id_) ? "GetThreadTimes" : "GetProcessTimes");
+    }
     CloseReported(handle, "CloseHandle");
     if (!read) return false;
     *kernel = FileTimeValue(kernelTime);

@@ -55,8 +55,9 @@ public:
 
     int Id() const { return id_; }
     // Processor time used since the baseline, in 100 ns units; 0 when the process cannot be
-    // opened or its times cannot be read (the baseline then stays). With update set the
-    // current times become the baseline.
+    // opened or its times cannot be read (the baseline then stays; a failed read is
+    // reported once for the life of the probe). With update set the current times become
+    // the baseline.
     unsigned long long CpuDelta(bool update);
     // True once the process has exited, or when it can no longer be opened.
     bool HasEnded() const;
@@ -69,6 +70,7 @@ private:
     int id_;
     unsigned long long kernelBase_ = 0;
     unsigned long long userBase_ = 0;
+    mutable bool timesReported_ = false;
 };
 
 // How a watch could open the process it was set on, from the system's answer: a handle;
