@@ -65,7 +65,8 @@ SessionHoldRecord::SessionHoldRecord() {
     mutex_.Reset(CreateMutexW(nullptr, FALSE, kLockName));
     mapping_.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                       static_cast<DWORD>(sizeof(SharedHoldRecord)), kRecordName));
-    if (mapping_) view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(SharedHoldRecord)));
+    if (mapping_)
+        view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(SharedHoldRecord)));
 }
 
 HoldHolder SessionHoldRecord::Self() {

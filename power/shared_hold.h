@@ -43,10 +43,10 @@ using HolderAlive = std::function<bool(const HoldHolder& holder)>;
 
 // How a hold joins the session's holds.
 enum class HoldJoin {
-    First,        // no holder yet: it saves the user's values and switches off
-    AfterTheDead, // only holders that died without ending their hold: the values they
-                  // saved are still the user's; it takes them and switches off again
-    Later,        // another live hold has saved them and switched off: it only counts
+    First,         // no holder yet: it saves the user's values and switches off
+    AfterTheDead,  // only holders that died without ending their hold: the values they
+                   // saved are still the user's; it takes them and switches off again
+    Later,         // another live hold has saved them and switched off: it only counts
 };
 // Adds the holder, after dropping those that are no longer alive.
 HoldJoin JoinHold(SharedHoldRecord& record, const HoldHolder& self, const HolderAlive& alive);

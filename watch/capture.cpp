@@ -85,7 +85,8 @@ bool SaveCaptureFile(const WideString& path, const CaptureLayout& layout, const 
     if (!ReportLastError(GetTempFileNameW(folder.c_str(), L"TLR", 0, temporary) != 0, "GetTempFileName")) return false;
     bool whole = false;
     {
-        UniqueFile file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile file(
+            CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             ReportLastError(FALSE, "CreateFile");
         } else {
@@ -100,8 +101,9 @@ bool SaveCaptureFile(const WideString& path, const CaptureLayout& layout, const 
             whole = whole && closed;
         }
     }
-    if (whole && ReportLastError(MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-                                 "MoveFileEx"))
+    if (whole &&
+        ReportLastError(MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+                        "MoveFileEx"))
         return true;
     DeleteFileW(temporary);
     return false;

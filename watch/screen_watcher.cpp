@@ -42,8 +42,8 @@ ScreenWatcher::ScreenWatcher(const RECT& area, bool hold, const WideString& save
     for (int i = 0; i < kFrameBarCount; ++i) {
         HWND bar = makeBar ? makeBar(bars[i])
                            : CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kScreenFrameClass, L"",
-                                             WS_POPUP | WS_VISIBLE, bars[i].x, bars[i].y, bars[i].width,
-                                             bars[i].height, nullptr, nullptr, AppInstance(), nullptr);
+                                             WS_POPUP | WS_VISIBLE, bars[i].x, bars[i].y, bars[i].width, bars[i].height,
+                                             nullptr, nullptr, AppInstance(), nullptr);
         if (!bar) {
             // Without its frame (window handles exhausted) there is no watch: the failure
             // is told once the hold has been given back.

@@ -207,8 +207,10 @@ TEST(StartupLogic, MutexNamesCompareAsTheSettingsFileComparesSections) {
         wchar_t read[8] = {};
         GetPrivateProfileStringW(pair[1], L"Act", L"", read, 8, ini.c_str());
         ASSERT_STREQ(read, L"1") << "the settings file tells the two apart";
-        EXPECT_EQ(SingleInstanceMutexName(WideString(L"#") + pair[0]), SingleInstanceMutexName(WideString(L"#") + pair[1]));
-        EXPECT_NE(SingleInstanceMutexName(WideString(L"#") + pair[0]), SingleInstanceMutexName(WideString(L"*") + pair[1]));
+        EXPECT_EQ(SingleInstanceMutexName(WideString(L"#") + pair[0]),
+                  SingleInstanceMutexName(WideString(L"#") + pair[1]));
+        EXPECT_NE(SingleInstanceMutexName(WideString(L"#") + pair[0]),
+                  SingleInstanceMutexName(WideString(L"*") + pair[1]));
     }
     // Long names keep the rule through their hash, and the escapes stay as they were.
     std::wstring longArg = L"#" + std::wstring(600, L'n');

@@ -261,7 +261,8 @@ TEST_F(CaptureFile, FileThatCannotBeReplacedIsReportedOnceAndKept) {
     ASSERT_TRUE(WriteFile(held, "old", 3, &written, nullptr));
     CaptureDesktop(section, Rect(0, 0, 16, 16), CapturePath());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"MoveFileEx Error Code =").size()), L"MoveFileEx Error Code =");
+    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"MoveFileEx Error Code =").size()),
+              L"MoveFileEx Error Code =");
     DWORD size = GetFileSize(held, nullptr);
     CloseHandle(held);
     EXPECT_EQ(size, 3u);
@@ -273,7 +274,8 @@ TEST_F(CaptureFile, FileThatCannotBeReplacedIsReportedOnceAndKept) {
     ASSERT_TRUE(CreateDirectoryW(CapturePath().c_str(), nullptr));
     CaptureDesktop(section, Rect(0, 0, 16, 16), CapturePath());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"MoveFileEx Error Code =").size()), L"MoveFileEx Error Code =");
+    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"MoveFileEx Error Code =").size()),
+              L"MoveFileEx Error Code =");
     EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{L"Capture.bmp"}) << "a file was left behind";
     RemoveDirectoryW(CapturePath().c_str());
 
@@ -281,7 +283,8 @@ TEST_F(CaptureFile, FileThatCannotBeReplacedIsReportedOnceAndKept) {
     boxes_.boxes.clear();
     CaptureDesktop(section, Rect(0, 0, 16, 16), folder_.File(L"gone\\Capture.bmp").c_str());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"GetTempFileName Error Code =").size()), L"GetTempFileName Error Code =");
+    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"GetTempFileName Error Code =").size()),
+              L"GetTempFileName Error Code =");
 
     // No extent to capture.
     boxes_.boxes.clear();

@@ -208,8 +208,8 @@ TEST(ScreenWatchRobustness, AFrameThatCannotBeMadeRefusesTheWatchAfterTheHoldEnd
             return nullptr;
         }
         ++made;
-        return CreateWindowExW(WS_EX_TOOLWINDOW, kScreenFrameClass, L"", WS_POPUP, bar.x, bar.y, bar.width,
-                               bar.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        return CreateWindowExW(WS_EX_TOOLWINDOW, kScreenFrameClass, L"", WS_POPUP, bar.x, bar.y, bar.width, bar.height,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     };
     EXPECT_EQ(WatchScreenArea(WatchOf(true), system, PictureOf(picture), exhausted), WatchResult::Refused);
     ASSERT_EQ(boxes.texts.size(), 2u);

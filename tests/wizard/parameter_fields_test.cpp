@@ -279,6 +279,6 @@ TEST(CommandFields, PasteIsMeasuredBeforeItGoesIn) {
     EXPECT_EQ(LengthAfterPaste(L"notepad.exe", 11, 11, 4), 16);  // a blank first
     EXPECT_EQ(LengthAfterPaste(L"notepad.exe ", 12, 12, 4), 16);
     EXPECT_EQ(LengthAfterPaste(L"notepad.exe", 0, 7, 2), 6);  // over the selection
-    EXPECT_EQ(LengthAfterPaste(L"ab", 5, 9, 1), 4);          // a selection past the end is the end
+    EXPECT_EQ(LengthAfterPaste(L"ab", 5, 9, 1), 4);           // a selection past the end is the end
     EXPECT_EQ(ComposeCommandText(true, std::wstring(kLongestCommand, L'c').c_str()).Length(), kActionTextLimit);
 }
