@@ -61,7 +61,8 @@ ConditionTest::~ConditionTest() {
 
 INT_PTR ConditionTest::Run() {
     if (process_.Opening() == WatchOpening::Refused) {
-        ShowErrorBox(kProcessNotWatchableText, owner_);
+        // Without an owner: the wizard is minimised while the test runs.
+        ShowErrorBox(kProcessNotWatchableText);
         return 0;
     }
     currentTest = this;

@@ -235,7 +235,13 @@ void CommandInputDialog::Accept() {
         ShowErrorBox(L"コマンドが入力されていません", window_);
         return;
     }
-    text_ = ComposeCommandText(IsDlgButtonChecked(window_, kCommandMinimize) == BST_CHECKED, command);
+    WideString composed = ComposeCommandText(IsDlgButtonChecked(window_, kCommandMinimize) == BST_CHECKED, command);
+    // A text written longer by hand opens whole; it is not saved until it fits.
+    if (ActionTextTooLong(composed)) {
+        SayTooLong();
+        return;
+    }
+    text_ = composed;
     StorePosition(window_, section_, kPositionKeys);
     ReportLastError(EndDialog(window_, 1), "EndDialog");
 }

@@ -287,9 +287,24 @@ TEST(CommandDialog, NoWayInPassesTheLongestCommand) {
     PutCaretAtEnd(open);
     ASSERT_NO_FATAL_FAILURE(DropAndWait(open, {L"C:\\x.ex"}));
     EXPECT_EQ(BoxText(open), start + L" C:\\x.ex");
+    // With the "Icon " prefix the text is as long as the action takes, and no longer.
+    ASSERT_NO_FATAL_FAILURE(ClickAndWaitChecked(open.Item(kMinimize), true));
     DialogHost::Result result = Finish(open, kCommandOk);
     EXPECT_TRUE(result.ok);
-    EXPECT_EQ(result.text.size(), 514u);
+    EXPECT_EQ(result.text, L"Icon " + start + L" C:\\x.ex");
+}
+
+// A text written longer by hand opens whole, and is not taken back until it fits.
+TEST(CommandDialog, ATextTooLongByHandIsNotTakenBack) {
+    TempFolder folder(L"long");
+    std::wstring text = L"cmd /c " + std::wstring(520, L'a');
+    OpenDialog open;
+    ASSERT_NO_FATAL_FAILURE(OpenCommand(open, folder, text));
+    EXPECT_EQ(BoxText(open), text);
+    ASSERT_TRUE(Click(open.Item(kCommandOk)));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(open, L"動作のパラメータが長すぎます"));
+    DialogHost::Result result = Finish(open, kCommandCancel);
+    EXPECT_FALSE(result.ok);
 }
 
 TEST(CommandDialog, ShortNamesWhenCheckedAndThePathWhenThereIsNone) {
