@@ -5,7 +5,8 @@
 
 enum class ActionKind : int { PlayMedia = 0, RunCommand = 1, ExitWindows = 2 };
 
-// The parameter text of the kind (520-character buffer); empty for any other kind.
+// The whole parameter text of the kind, however long; empty for any other kind.
 WideString ReadActionParameter(int kind, const SettingSection& section);
-// Reads `Act` and its parameter text and performs the action once.
+// Reads `Act` and its parameter text and performs the action once. A text longer than
+// the action takes shows its box and nothing runs.
 void PerformAction(const SettingSection& section);

@@ -2,6 +2,12 @@
 
 #include <climits>
 
+const wchar_t kActionTextTooLongText[] = L"動作のパラメータが長すぎます";
+
+bool ActionTextTooLong(const WideString& text) {
+    return text.Length() > kActionTextLimit;
+}
+
 namespace {
 
 const wchar_t kIconPrefix[] = L"Icon ";

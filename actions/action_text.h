@@ -4,6 +4,13 @@
 
 #include "app/wide_string.h"
 
+// The longest parameter text an action takes, in characters. A longer one is refused
+// whole, never cut: a command that lost its last argument is another command.
+const int kActionTextLimit = 519;
+bool ActionTextTooLong(const WideString& text);
+// The box of such a text.
+extern const wchar_t kActionTextTooLongText[];  // "動作のパラメータが長すぎます"
+
 // The whole-number value of a text of decimal digits (saturated at INT_MAX); 0 when the
 // text is empty or holds anything but digits.
 int WholeNumberOf(const WideString& digits);

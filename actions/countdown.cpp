@@ -38,6 +38,9 @@ void OnInitDialog(HWND dialog) {
     SendMessageW(bar, PBM_SETRANGE32, 0, top);
     SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(top), 0);
     ReportLastError(SetTimer(dialog, kTickTimer, 1000, nullptr) != 0, "SetTimer");
+    // The window comes up on top of whatever the user is typing into: Enter or Space meant
+    // for that window must cancel, never proceed.
+    SetFocus(GetDlgItem(dialog, kCountdownCancelId));
 }
 
 void OnTick(HWND dialog) {
@@ -58,7 +61,7 @@ INT_PTR CALLBACK CountdownProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
-        return TRUE;
+        return FALSE;  // the focus was set on "キャンセル"
     case WM_TIMER:
         OnTick(dialog);
         return TRUE;

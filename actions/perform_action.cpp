@@ -1,12 +1,17 @@
 #include "actions/action.h"
+#include "actions/action_text.h"
 #include "actions/command.h"
 #include "actions/media.h"
 #include "actions/windows_exit.h"
+#include "app/message_box.h"
 #include "res/resource.h"
 
 namespace {
-// Parameter texts are read with a buffer of 520 characters.
-const int kParameterBufferSize = 520;
+// The first buffer holds every text an action takes, and a character more, so that a
+// longer text shows as longer.
+const int kFirstBufferSize = kActionTextLimit + 2;
+// The private-profile functions hold no longer value than this.
+const int kLargestBufferSize = 65536;
 
 const wchar_t* ParameterKey(int kind) {
     switch (kind) {
@@ -25,12 +30,20 @@ const wchar_t* ParameterKey(int kind) {
 WideString ReadActionParameter(int kind, const SettingSection& section) {
     const wchar_t* key = ParameterKey(kind);
     if (!key) return WideString();
-    return section.ReadString(key, kParameterBufferSize, L"");
+    // A read that fills the buffer may have been cut: read again with room to spare.
+    for (int size = kFirstBufferSize;; size *= 2) {
+        WideString text = section.ReadString(key, size, L"");
+        if (text.Length() < size - 1 || size >= kLargestBufferSize) return text;
+    }
 }
 
 void PerformAction(const SettingSection& section) {
     int kind = section.ReadInt(L"Act", 0);
     WideString text = ReadActionParameter(kind, section);
+    if (ActionTextTooLong(text)) {
+        ShowErrorBox(kActionTextTooLongText);
+        return;
+    }
     switch (kind) {
     case static_cast<int>(ActionKind::PlayMedia):
         PlayMedia(text);

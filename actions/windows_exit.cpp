@@ -20,8 +20,8 @@ public:
         if (!ReportLastError(LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid),
                              "LookupPrivilegeValue"))
             return;
-        ReportLastError(AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr),
-                        "AdjustTokenPrivileges");
+        BOOL adjusted = AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+        ReportPrivilegeAdjustment(adjusted, GetLastError());
     }
     BOOL SetSystemPowerState(BOOL suspend, BOOL force) override { return ::SetSystemPowerState(suspend, force); }
     BOOL ExitWindowsEx(UINT flags, DWORD reason) override { return ::ExitWindowsEx(flags, reason); }
@@ -32,6 +32,16 @@ public:
 ExitEffects& SystemExitEffects() {
     static SystemExit effects;
     return effects;
+}
+
+void ReportPrivilegeAdjustment(BOOL adjusted, DWORD lastError) {
+    if (!adjusted) {
+        SetLastError(lastError);
+        ReportLastError(FALSE, "AdjustTokenPrivileges");
+        return;
+    }
+    // The call succeeds also when the token does not hold the privilege at all.
+    if (lastError == ERROR_NOT_ALL_ASSIGNED) ReportErrorCode(static_cast<long>(lastError), "AdjustTokenPrivileges");
 }
 
 ExitCall ChooseExitCall(const ExitText& text) {
@@ -67,7 +77,9 @@ int EndWindowsWith(const WideString& text, const CountdownFunction& countdown, E
         ReportLastError(effects.SetSystemPowerState(call.suspend, FALSE), name);
         return kPowerStateRequested;
     }
-    effects.ExitWindowsEx(call.flags, 0);
+    // A session that cannot be ended (a remote session, a policy, a missing privilege)
+    // must not pass for one that ends: the PC would stay on without a word.
+    ReportLastError(effects.ExitWindowsEx(call.flags, 0), "ExitWindowsEx");
     return kExitRequested;
 }
 

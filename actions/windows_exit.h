@@ -24,11 +24,15 @@ struct ExitCall {
 };
 ExitCall ChooseExitCall(const ExitText& text);
 
+// Reports the result of AdjustTokenPrivileges: a failed call under its last error, and a
+// call that succeeded without granting the privilege (ERROR_NOT_ALL_ASSIGNED) as well.
+void ReportPrivilegeAdjustment(BOOL adjusted, DWORD lastError);
+
 // Shows the countdown for a title and a number of seconds; 1 proceeds, 0 cancels.
 using CountdownFunction = std::function<int(const WideString& title, int seconds)>;
 
 // The action on given effects: countdown when the text holds a wait, then the privilege
-// and the call. Sleep and hibernation failures are reported.
+// and the call. A failed sleep, hibernation or exit call is reported.
 int EndWindowsWith(const WideString& text, const CountdownFunction& countdown, ExitEffects& effects);
 
 // The action with the countdown window (icon iconId) and the system's calls.

@@ -102,6 +102,13 @@ struct ImageListTraits {
     static BOOL Close(Handle h) { return ImageList_Destroy(h); }
 };
 
+struct MappedViewTraits {  // MapViewOfFile
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static BOOL Close(Handle h) { return UnmapViewOfFile(h); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
@@ -112,6 +119,7 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueHook = UniqueResource<HookTraits>;
 using UniqueImageList = UniqueResource<ImageListTraits>;
+using UniqueMappedView = UniqueResource<MappedViewTraits>;
 
 // Any GDI object (bitmap, brush, pen, font, region).
 template <typename T>

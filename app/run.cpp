@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include "actions/action.h"
+#include "actions/action_text.h"
 #include "app/message_box.h"
 #include "app/paths.h"
 #include "app/run_setup.h"
@@ -55,6 +56,11 @@ WatchResult RunWatch(SettingSection& section) {
     try {
         WatchKind kind = WatchKindForMode(section.ReadInt(L"WatchMode", 0));
         WatchedAction action = ReadWatchedAction(section);
+        // A watch whose action cannot run would wait all night for nothing.
+        if (ActionTextTooLong(action.text)) {
+            ShowErrorBox(kActionTextTooLongText);
+            return WatchResult::Refused;
+        }
         switch (kind) {
         case WatchKind::Process:
             return RunProcessModeWatch(ReadProcessWatchSetup(section, action));

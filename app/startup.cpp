@@ -39,8 +39,8 @@ public:
         DWORD openError = existing ? ERROR_SUCCESS : GetLastError();
         if (AnswerToOpen(existing.IsValid(), openError) == InstanceAnswer::AlreadyRunning) return false;
 
-        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, TRUE};
-        mutex_.Reset(CreateMutexW(&attributes, TRUE, name.c_str()));
+        // Not inheritable: a command that the action starts must not keep the name taken.
+        mutex_.Reset(CreateMutexW(nullptr, TRUE, name.c_str()));
         DWORD createError = GetLastError();
         switch (AnswerToCreate(mutex_.IsValid(), createError)) {
         case InstanceAnswer::AlreadyRunning:

@@ -14,7 +14,12 @@ struct RoadChoice {
 // else is refused. The argument text is expected trimmed.
 RoadChoice ChooseRoad(const WideString& argumentText);
 
-// "Tollerup " followed by the argument text. Backslashes (which a kernel object name
+// The text in upper case by the system's case table, whatever the locale: two section
+// names that the settings file takes for one give the same text.
+WideString UpperCaseAsSectionNames(const WideString& text);
+
+// "Tollerup " followed by the argument text in upper case, since the settings file
+// compares section names without regard to case. Backslashes (which a kernel object name
 // cannot hold) and percent signs are written as %5C and %25; a name too long for the
 // system keeps its start and ends in a hash of the whole argument text.
 WideString SingleInstanceMutexName(const WideString& argumentText);

@@ -174,10 +174,10 @@ int main() {
     }
     std::printf("threads on the system: %d\n", CountSystemThreads());
 
-    ProcessProbe probe(static_cast<int>(target.dwProcessId));
+    WatchedProcess watched(static_cast<int>(target.dwProcessId));
     TopWindowList initial;
-    probe.CollectTopWindows(initial);
-    ProbeSource source(probe, textWindow);
+    watched.CollectTopWindows(initial);
+    ProbeSource source(watched, textWindow);
     // Each tick asks all four questions: the processor time is sampled whatever the
     // conditions, the window count and the title are watched. None can be met while the
     // child runs and keeps its window and title; the idle condition stays off, since an

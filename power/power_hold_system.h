@@ -9,6 +9,7 @@
 
 #include "app/handles.h"
 #include "app/system_library.h"
+#include "power/shared_hold.h"
 
 // Result of a call that reports its failure through GetLastError.
 struct SystemCallResult {
@@ -48,6 +49,10 @@ public:
     virtual DWORD WriteTimeout(const GUID& scheme, int row, DWORD seconds) = 0;
     // PowerSetActiveScheme: applies the scheme so that its written values take effect.
     virtual DWORD SetActiveScheme(const GUID& scheme) = 0;
+
+    // The record that the holds of the session share; none (the hold acts alone) unless
+    // the system has one.
+    virtual HoldRecordAccess* HoldRecord() { return nullptr; }
 };
 
 // The calls as the system makes them.
@@ -70,10 +75,12 @@ public:
     DWORD ReadTimeout(const GUID& scheme, int row, DWORD* seconds) override;
     DWORD WriteTimeout(const GUID& scheme, int row, DWORD seconds) override;
     DWORD SetActiveScheme(const GUID& scheme) override;
+    HoldRecordAccess* HoldRecord() override { return &record_; }
 
 private:
     UniqueRegKey desktopKey_;
     SystemLibrary powerLibrary_{L"powrprof.dll"};
+    SessionHoldRecord record_;
 };
 
 // IsPwrSuspendAllowed and IsPwrHibernateAllowed of the power library; false (after the

@@ -16,18 +16,8 @@ bool ParseScreenSaveActive(const std::wstring& text, bool* active) {
     return true;
 }
 
-ScreenSaverSwitch::ScreenSaverSwitch(bool hold, PowerHoldSystem& system) : hold_(hold), system_(system) {
+ScreenSaverSwitch::ScreenSaverSwitch(PowerHoldSystem& system) : system_(system) {
     keyOpen_ = system_.OpenDesktopKey();
-    if (!hold_) return;
-    std::wstring text;
-    bool active = true;
-    if (keyOpen_ && system_.ReadDesktopText(kScreenSaveActiveValue, &text) == ERROR_SUCCESS &&
-        ParseScreenSaveActive(text, &active)) {
-        wasActive_ = active;
-    } else {
-        wasActive_ = system_.IsScreenSaverActive();
-    }
-    SwitchOff();
 }
 
 ScreenSaverSwitch::~ScreenSaverSwitch() {
@@ -35,18 +25,33 @@ ScreenSaverSwitch::~ScreenSaverSwitch() {
     system_.CloseDesktopKey();
 }
 
-void ScreenSaverSwitch::SwitchOff() {
-    Switch(false);
+bool ScreenSaverSwitch::ReadActive() {
+    std::wstring text;
+    bool active = true;
+    if (keyOpen_ && system_.ReadDesktopText(kScreenSaveActiveValue, &text) == ERROR_SUCCESS &&
+        ParseScreenSaveActive(text, &active))
+        return active;
+    return system_.IsScreenSaverActive();
+}
+
+void ScreenSaverSwitch::SwitchOff(bool earlierActive) {
+    wasActive_ = earlierActive;
+    SwitchTo(false);
     switchedOff_ = true;
 }
 
 void ScreenSaverSwitch::Restore() {
     if (!switchedOff_) return;
     switchedOff_ = false;
-    Switch(wasActive_);
+    SwitchTo(wasActive_);
 }
 
-void ScreenSaverSwitch::Switch(bool on) {
+void ScreenSaverSwitch::RestoreTo(bool active) {
+    switchedOff_ = false;
+    SwitchTo(active);
+}
+
+void ScreenSaverSwitch::SwitchTo(bool on) {
     SystemCallResult result = system_.SetScreenSaverActive(on);
     if (result.ok) return;
     if (result.error == kOperationInProgress) {

@@ -1,9 +1,11 @@
 #include "watch/capture.h"
 
+#include <new>
 #include <vector>
 
 #include "app/handles.h"
 #include "app/message_box.h"
+#include "app/paths.h"
 #include "watch/capture_layout.h"
 
 namespace {
@@ -36,7 +38,13 @@ std::vector<unsigned char> GrabDesktop(const CaptureLayout& layout, const RECT& 
     }
     // Read with the bitmap no longer selected, as GetDIBits requires.
     BITMAPINFOHEADER info = CaptureInfoHeader(layout);
-    pixels.assign(layout.imageSize, 0);
+    try {
+        pixels.assign(layout.imageSize, 0);
+    } catch (const std::bad_alloc&) {
+        // The picture must never cost the user the action: say so and go on without it.
+        ReportErrorCode(ERROR_NOT_ENOUGH_MEMORY, "GetDIBits");
+        return pixels;
+    }
     int lines = GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(layout.height), pixels.data(),
                           reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     if (!ReportLastError(lines != 0, "GetDIBits")) pixels.clear();
@@ -46,24 +54,60 @@ std::vector<unsigned char> GrabDesktop(const CaptureLayout& layout, const RECT& 
     return pixels;
 }
 
-void WriteCaptureFile(const WideString& path, const CaptureLayout& layout, const std::vector<unsigned char>& pixels) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        // Nothing can be written: report why once instead of failing each write.
-        ReportLastError(FALSE, "CreateFile");
-        return;
-    }
-    BITMAPFILEHEADER fileHeader = CaptureFileHeader(layout);
-    BITMAPINFOHEADER infoHeader = CaptureInfoHeader(layout);
+}  // namespace
+
+namespace {
+
+// Writes all the bytes; a short write counts as a failed one.
+bool WriteWhole(const CaptureWrite& write, HANDLE file, const void* bytes, DWORD size, const char* name) {
     DWORD written = 0;
-    ReportLastError(WriteFile(file.Get(), &fileHeader, sizeof(fileHeader), &written, nullptr), "WriteFile1");
-    ReportLastError(WriteFile(file.Get(), &infoHeader, sizeof(infoHeader), &written, nullptr), "WriteFile2");
-    ReportLastError(WriteFile(file.Get(), pixels.data(), layout.imageSize, &written, nullptr), "WriteFile3");
-    ReportLastError(file.Reset(), "CloseHandle");
+    BOOL ok = write(file, bytes, size, &written);
+    if (ok && written != size) {
+        ok = FALSE;
+        SetLastError(ERROR_DISK_FULL);
+    }
+    return ReportLastError(ok, name) != FALSE;
 }
 
 }  // namespace
+
+BOOL SystemCaptureWrite(HANDLE file, const void* bytes, DWORD size, DWORD* written) {
+    return WriteFile(file, bytes, size, written, nullptr);
+}
+
+bool SaveCaptureFile(const WideString& path, const CaptureLayout& layout, const std::vector<unsigned char>& pixels,
+                     const CaptureWrite& write) {
+    // The new picture is written beside the old one and takes its place only once it is
+    // whole: a full disk or a failed write leaves the last good capture as it was.
+    WideString folder = DirectoryPart(path);
+    if (folder.IsEmpty()) folder = WideString(L".");
+    wchar_t temporary[MAX_PATH + 1] = {};
+    if (!ReportLastError(GetTempFileNameW(folder.c_str(), L"TLR", 0, temporary) != 0, "GetTempFileName")) return false;
+    bool whole = false;
+    {
+        UniqueFile file(
+            CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            ReportLastError(FALSE, "CreateFile");
+        } else {
+            BITMAPFILEHEADER fileHeader = CaptureFileHeader(layout);
+            BITMAPINFOHEADER infoHeader = CaptureInfoHeader(layout);
+            whole = WriteWhole(write, file.Get(), &fileHeader, sizeof(fileHeader), "WriteFile1") &&
+                    WriteWhole(write, file.Get(), &infoHeader, sizeof(infoHeader), "WriteFile2") &&
+                    WriteWhole(write, file.Get(), pixels.data(), layout.imageSize, "WriteFile3") &&
+                    ReportLastError(FlushFileBuffers(file.Get()), "FlushFileBuffers");
+            BOOL closed = file.Reset();
+            ReportLastError(closed, "CloseHandle");
+            whole = whole && closed;
+        }
+    }
+    if (whole &&
+        ReportLastError(MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+                        "MoveFileEx"))
+        return true;
+    DeleteFileW(temporary);
+    return false;
+}
 
 void DrawAreaOutline(HDC dc, const RECT& area, const RECT& bounds) {
     OutlinePath path = ComputeOutlinePath(area, bounds);
@@ -97,5 +141,5 @@ void CaptureDesktop(const SettingSection& section, const RECT& bounds, const Wid
     }
     std::vector<unsigned char> pixels = GrabDesktop(layout, bounds, watchMode == 0 ? &area : nullptr);
     if (pixels.empty()) return;
-    WriteCaptureFile(path, layout, pixels);
+    SaveCaptureFile(path, layout, pixels, SystemCaptureWrite);
 }

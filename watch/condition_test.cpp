@@ -46,12 +46,12 @@ ConditionTest::ConditionTest(HWND owner, const WideString& path, int processId, 
       path_(path),
       processId_(processId),
       textWindow_(textWindow),
-      probe_(processId),
-      initialWindows_(CollectTopWindowsOf(probe_)),
+      process_(processId),
+      initialWindows_(CollectTopWindowsOf(process_)),
       initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       sampler_(textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
       board_(initialWindows_.Count()),
-      source_(probe_, textWindow) {
+      source_(process_, textWindow) {
     currentTest = this;
 }
 
@@ -60,6 +60,11 @@ ConditionTest::~ConditionTest() {
 }
 
 INT_PTR ConditionTest::Run() {
+    if (process_.Opening() == WatchOpening::Refused) {
+        // Without an owner: the wizard is minimised while the test runs.
+        ShowErrorBox(kProcessNotWatchableText);
+        return 0;
+    }
     currentTest = this;
     return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(kConditionTestDialog), owner_, ConditionTestProc, 0);
 }
@@ -81,7 +86,8 @@ void ConditionTest::OnInitDialog(HWND dialog) {
     Show(kTestTextEdit, initialText_);
 
     // The first sample covers the first second of the dialog.
-    probe_.CpuDelta(true);
+    unsigned long long ignored = 0;
+    process_.CpuDelta(&ignored);
     KillTimer(dialog, kTickTimer);
     ReportLastError(SetTimer(dialog, kTickTimer, kTickMs, nullptr) != 0, "SetTimer");
 }

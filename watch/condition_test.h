@@ -29,7 +29,8 @@ public:
     ConditionTest& operator=(const ConditionTest&) = delete;
 
     // Shows dialog 160 owned by the owner until the user ends the test; -1 when the dialog
-    // could not be shown.
+    // could not be shown. A process that exists but cannot be opened shows its box instead
+    // (0).
     INT_PTR Run();
 
     // Dialog messages.
@@ -44,7 +45,7 @@ private:
     WideString path_;
     int processId_;
     HWND textWindow_;
-    ProcessProbe probe_;
+    WatchedProcess process_;
     TopWindowList initialWindows_;
     bool initialTextKnown_ = true;  // set before initialText_ is read
     WideString initialText_;

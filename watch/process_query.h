@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/handles.h"
 #include "app/string_list.h"
 #include "app/wide_string.h"
 #include "watch/process_text.h"
@@ -54,8 +55,9 @@ public:
 
     int Id() const { return id_; }
     // Processor time used since the baseline, in 100 ns units; 0 when the process cannot be
-    // opened or its times cannot be read (the baseline then stays). With update set the
-    // current times become the baseline.
+    // opened or its times cannot be read (the baseline then stays; a failed read is
+    // reported once for the life of the probe). With update set the current times become
+    // the baseline.
     unsigned long long CpuDelta(bool update);
     // True once the process has exited, or when it can no longer be opened.
     bool HasEnded() const;
@@ -68,7 +70,60 @@ private:
     int id_;
     unsigned long long kernelBase_ = 0;
     unsigned long long userBase_ = 0;
+    mutable bool timesReported_ = false;
 };
+
+// How a watch could open the process it was set on, from the system's answer: a handle;
+// no process of that id (ERROR_INVALID_PARAMETER: it has ended, or never was); or a
+// process that exists but refuses (access denied, a quota under load).
+enum class WatchOpening { Opened, Gone, Refused };
+WatchOpening ClassifyWatchOpening(bool opened, DWORD error);
+// The box of a watch refused that way.
+extern const wchar_t kProcessNotWatchableText[];  // "このプロセスは監視できません"
+
+// The process a watch was set on (in the 32-bit build, a 16-bit task through its thread),
+// opened once when the watch starts with SYNCHRONIZE and PROCESS_QUERY_LIMITED_INFORMATION
+// and held for the watch's life: the watch follows that process and never another one
+// that the system gives the same id later. It has ended when its handle is signalled.
+// A call that fails while the process is held is reported once for the life of the watch.
+class WatchedProcess {
+public:
+    explicit WatchedProcess(int id);
+    WatchedProcess(const WatchedProcess&) = delete;
+    WatchedProcess& operator=(const WatchedProcess&) = delete;
+
+    int Id() const { return id_; }
+    WatchOpening Opening() const { return opening_; }
+    // True once the process has ended, and from the start when the id named no process.
+    bool HasEnded();
+    // Processor time since the last reading (100 ns units), which becomes the baseline.
+    // False when the times could not be read: that second says nothing about idleness.
+    bool CpuDelta(unsigned long long* delta);
+    // Refills the list with the process's parent windows.
+    void CollectTopWindows(TopWindowList& list) const;
+
+private:
+    bool ReadTimes(unsigned long long* kernel, unsigned long long* user);
+
+    int id_;
+    UniqueHandle handle_;
+    WatchOpening opening_ = WatchOpening::Gone;
+    unsigned long long kernelBase_ = 0;
+    unsigned long long userBase_ = 0;
+    bool waitReported_ = false;
+    bool timesReported_ = false;
+};
+
+// The two questions the parent-window filter asks of a window, so that a test can make a
+// window go away between them.
+struct ParentWindowCalls {
+    BOOL(WINAPI* isVisible)(HWND);
+    BOOL(WINAPI* getRect)(HWND, LPRECT);
+};
+const ParentWindowCalls& SystemParentWindowCalls();
+// Whether the window counts as a parent window. One that went away between the two
+// questions does not count, and shows no box: windows come and go all the time.
+bool IsParentWindow(HWND window, const ParentWindowCalls& calls);
 
 // Each thread of a process as a line ("thread id =N", value 0), followed by one line per
 // top-level window of that thread with the window's text (value: the window handle).
@@ -106,4 +161,5 @@ void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std:
 // What a watch starts from: the process's parent windows, and the text of the watched
 // window (empty for none; known is false when the window did not answer in time).
 TopWindowList CollectTopWindowsOf(const ProcessProbe& probe);
+TopWindowList CollectTopWindowsOf(const WatchedProcess& process);
 WideString ReadInitialWindowText(HWND window, bool* known);

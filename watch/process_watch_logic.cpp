@@ -40,9 +40,13 @@ SecondSample ConditionSampler::Sample(ProcessSource& source, int stopAt) {
     if (sample.ended) sample.met |= kMetEnded & stopAt;
     if (sample.met) return sample;
 
-    sample.cpuSampled = true;
     sample.cpuDelta = source.CpuDelta();
-    if (sample.cpuDelta == 0) {
+    sample.cpuSampled = source.CpuWasRead();
+    if (!sample.cpuSampled) {
+        // Times that cannot be read tell nothing: the idle seconds start again.
+        sample.cpuDelta = 0;
+        zeroCpuCount_ = 0;
+    } else if (sample.cpuDelta == 0) {
         if (zeroCpuCount_ < INT_MAX) ++zeroCpuCount_;
     } else {
         zeroCpuCount_ = 0;

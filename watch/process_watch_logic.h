@@ -28,6 +28,8 @@ public:
     virtual bool HasEnded() = 0;
     // Processor time since the last sample (100 ns units); moves the baseline forward.
     virtual unsigned long long CpuDelta() = 0;
+    // False when the last CpuDelta could not read the times: that second is no idle one.
+    virtual bool CpuWasRead() const { return true; }
     virtual int CountParentWindows() = 0;
     // The watched window's current text. False when the window did not answer in time:
     // its text then counts as unchanged.
@@ -45,7 +47,7 @@ enum ProcessCondition {
 // What one second of samples found.
 struct SecondSample {
     bool ended = false;
-    bool cpuSampled = false;
+    bool cpuSampled = false;  // the times were read
     unsigned long long cpuDelta = 0;
     bool idle = false;  // the zero samples in a row have reached kIdleSamplesToFire
     bool windowsSampled = false;

@@ -53,7 +53,7 @@ INT_PTR CALLBACK ProcessWatchProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 int ProbeSource::CountParentWindows() {
-    probe_.CollectTopWindows(windows_);
+    process_.CollectTopWindows(windows_);
     return windows_.Count();
 }
 
@@ -66,11 +66,11 @@ ProcessWatcher::ProcessWatcher(const WideString& path, int processId, int condit
       actionKind_(actionKind),
       actionText_(actionText),
       captureFirst_(captureFirst),
-      probe_(processId),
-      initialWindows_(CollectTopWindowsOf(probe_)),
+      process_(processId),
+      initialWindows_(CollectTopWindowsOf(process_)),
       initialText_(ReadInitialWindowText(textWindow, &initialTextKnown_)),
       rule_(conditionBits, textWindow != nullptr, initialWindows_.Count(), initialText_, initialTextKnown_),
-      source_(probe_, textWindow),
+      source_(process_, textWindow),
       sampled_(source ? source : &source_) {
     currentWatcher = this;
 }
@@ -103,7 +103,8 @@ void ProcessWatcher::OnInitDialog(HWND dialog) {
     SetDlgItemTextW(dialog, kWatchOtherEdit, display.other.c_str());
 
     // The first sample covers the first second of the dialog, not the time since construction.
-    probe_.CpuDelta(true);
+    unsigned long long ignored = 0;
+    process_.CpuDelta(&ignored);
 
     KillTimer(dialog, kTickTimer);
     ReportLastError(SetTimer(dialog, kTickTimer, kTickMs, nullptr) != 0, "SetTimer");
@@ -120,8 +121,9 @@ void ProcessWatcher::OnTimer(UINT_PTR timerId) {
         WatchTickResult result = rule_.Tick(*sampled_);
         if (result.cpuSampled) SetDlgItemTextW(dialog_, kWatchCpuEdit, CpuPercentText(result.cpuDelta).c_str());
         if (result.met) {
+            // Ended here and now: a posted command could be lost, and the action with it.
             met_ = true;
-            ReportLastError(PostMessageW(dialog_, WM_COMMAND, kConditionMetCommand, 0), "PostMessage");
+            EndWatchDialog(dialog_, 1);
         }
     } catch (...) {
         fault_ = std::current_exception();
@@ -138,6 +140,11 @@ bool RunProcessWatch(ProcessWatcher& watcher) {
 WatchResult RunProcessModeWatch(const ProcessWatchSetup& setup) {
     ProcessWatcher watcher(setup.programPath, setup.pid, setup.conditions, setup.window, setup.actionKind,
                            setup.actionText, setup.capture);
+    if (!watcher.CanWatch()) {
+        // A process that runs but cannot be followed must not pass for one that ended.
+        ShowErrorBox(kProcessNotWatchableText);
+        return WatchResult::Refused;
+    }
     INT_PTR result = watcher.RunDialog();
     if (result == -1) {
         // Without its dialog the watch cannot run; the action must not follow.

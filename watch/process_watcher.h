@@ -25,16 +25,22 @@ const int kConditionMetCommand = 40002;
 // The samples of the real process behind the tick rule.
 class ProbeSource : public ProcessSource {
 public:
-    ProbeSource(ProcessProbe& probe, HWND textWindow) : probe_(probe), textWindow_(textWindow) {}
-    bool HasEnded() override { return probe_.HasEnded(); }
-    unsigned long long CpuDelta() override { return probe_.CpuDelta(true); }
+    ProbeSource(WatchedProcess& process, HWND textWindow) : process_(process), textWindow_(textWindow) {}
+    bool HasEnded() override { return process_.HasEnded(); }
+    unsigned long long CpuDelta() override {
+        unsigned long long delta = 0;
+        cpuRead_ = process_.CpuDelta(&delta);
+        return delta;
+    }
+    bool CpuWasRead() const override { return cpuRead_; }
     int CountParentWindows() override;
     bool ReadWatchedText(WideString& text) override { return ReadWindowTextBounded(textWindow_, text); }
 
 private:
-    ProcessProbe& probe_;
+    WatchedProcess& process_;
     HWND textWindow_;
     TopWindowList windows_;
+    bool cpuRead_ = true;
 };
 
 class ProcessWatcher {
@@ -48,6 +54,8 @@ public:
     ProcessWatcher(const ProcessWatcher&) = delete;
     ProcessWatcher& operator=(const ProcessWatcher&) = delete;
 
+    // False when the process exists but could not be opened: the watch cannot run.
+    bool CanWatch() const { return process_.Opening() != WatchOpening::Refused; }
     // Shows dialog 180 (no owner). 1 when a condition was met, 0 when cancelled, -1 when
     // the dialog could not be shown. A fault of a tick ends the dialog and is thrown
     // again from here.
@@ -70,7 +78,7 @@ private:
     int actionKind_;
     WideString actionText_;
     bool captureFirst_;
-    ProcessProbe probe_;
+    WatchedProcess process_;
     TopWindowList initialWindows_;
     bool initialTextKnown_ = true;  // set before initialText_ is read
     WideString initialText_;

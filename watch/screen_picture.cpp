@@ -80,24 +80,25 @@ bool ScreenPicture::CopyBand(int rowsDone, int rows) {
 }
 
 void ScreenPicture::TakeReference() {
+    referenceWhole_ = false;
     if (!ready_) return;
-    bool copied = true;
-    DWORD error = ERROR_SUCCESS;
     for (int done = 0; done < height_; done += bandRows_) {
         int rows = std::min(bandRows_, height_ - done);
-        if (!CopyBand(done, rows) && copied) {
-            copied = false;
-            error = GetLastError();
-        }
+        // A band that failed would leave another band's rows (or stale ones) in the
+        // reference, and the first readable picture would differ from it.
+        if (!CopyBand(done, rows)) return;
         std::memcpy(reference_.data() + static_cast<size_t>(done) * stride_, bits_,
                     static_cast<size_t>(rows) * stride_);
     }
-    SetLastError(error);
-    ReportLastError(copied, "BitBlt");
+    referenceWhole_ = true;
 }
 
 bool ScreenPicture::HasChanged() {
     if (!ready_) return false;
+    if (!referenceWhole_) {
+        TakeReference();
+        return false;
+    }
     for (int done = 0; done < height_; done += bandRows_) {
         int rows = std::min(bandRows_, height_ - done);
         if (!CopyBand(done, rows)) return false;

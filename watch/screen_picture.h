@@ -55,12 +55,18 @@ public:
     // Rows of one band.
     int BandRows() const { return bandRows_; }
 
-    // Reports "BitBlt" when a copy fails.
+    // A band that cannot be copied (the desktop is not ours to read: a locked session, a
+    // secure desktop, an elevation prompt) leaves the reference incomplete; no box is
+    // shown, since nobody may be there to answer it.
     void TakeReference() override;
     // Stops at the first band that differs. A band that cannot be copied (the desktop is
     // not ours to read for a moment: a secure desktop, a locked session) shows no change:
-    // the section would still hold another band's rows.
+    // the section would still hold another band's rows. While the reference is
+    // incomplete, each call takes it again instead of comparing, and shows no change: the
+    // comparisons start at the call after the first one at which every band copied.
     bool HasChanged() override;
+    // Every band of the reference was copied.
+    bool HasWholeReference() const { return referenceWhole_; }
     const std::vector<unsigned char>& Reference() const { return reference_; }
     // The bits of the band's section.
     const unsigned char* BandBits() const { return bits_; }
@@ -89,6 +95,7 @@ private:
     unsigned char* bits_ = nullptr;  // owned by the section
     HGDIOBJ previousBitmap_ = nullptr;
     std::vector<unsigned char> reference_;
+    bool referenceWhole_ = false;
     bool ready_ = false;
     const char* failedCall_ = nullptr;
     DWORD failedError_ = ERROR_SUCCESS;

@@ -33,17 +33,25 @@ void RegisterFrameClass() {
 
 ScreenWatcher::ScreenWatcher(const RECT& area, bool hold, const WideString& savedSettings, int actionKind,
                              const WideString& actionText, ScreenSaverPowerHold* powerHold,
-                             std::unique_ptr<AreaPicture> picture)
+                             std::unique_ptr<AreaPicture> picture, const FrameBarMaker& makeBar)
     : area_(area), powerHold_(powerHold), picture_(std::move(picture)) {
     g_watcher = this;
     RegisterFrameClass();
     BarRect bars[kFrameBarCount];
     FrameBarRects(area_, bars);
     for (int i = 0; i < kFrameBarCount; ++i) {
-        frameWindows_[i].Reset(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kScreenFrameClass, L"",
-                                               WS_POPUP | WS_VISIBLE, bars[i].x, bars[i].y, bars[i].width,
-                                               bars[i].height, nullptr, nullptr, AppInstance(), nullptr));
-        ReportLastError(frameWindows_[i].IsValid(), "CreateWindowEx");
+        HWND bar = makeBar ? makeBar(bars[i])
+                           : CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kScreenFrameClass, L"",
+                                             WS_POPUP | WS_VISIBLE, bars[i].x, bars[i].y, bars[i].width, bars[i].height,
+                                             nullptr, nullptr, AppInstance(), nullptr);
+        if (!bar) {
+            // Without its frame (window handles exhausted) there is no watch: the failure
+            // is told once the hold has been given back.
+            frameFailedCall_ = "CreateWindowEx";
+            frameFailedError_ = GetLastError();
+            return;
+        }
+        frameWindows_[i].Reset(bar);
     }
 
     StringList lines;
@@ -68,6 +76,16 @@ ScreenWatcher::~ScreenWatcher() {
     }
     note_.reset();
     if (g_watcher == this) g_watcher = nullptr;
+}
+
+const char* ScreenWatcher::FailedCall() const {
+    if (frameFailedCall_) return frameFailedCall_;
+    return picture_ ? picture_->FailedCall() : nullptr;
+}
+
+DWORD ScreenWatcher::FailedError() const {
+    if (frameFailedCall_) return frameFailedError_;
+    return picture_ ? picture_->FailedError() : ERROR_SUCCESS;
 }
 
 int ScreenWatcher::RunScreenWatch() {
@@ -128,7 +146,7 @@ LRESULT CALLBACK ScreenWatcher::FrameProc(HWND window, UINT message, WPARAM wPar
 }
 
 WatchResult WatchScreenArea(const ScreenWatchSetup& setup, PowerHoldSystem& system,
-                            std::unique_ptr<AreaPicture> picture) {
+                            std::unique_ptr<AreaPicture> picture, const FrameBarMaker& makeBar) {
     try {
         ScreenSaverPowerHold hold(setup.holdScreenSaver, system);
         int code = 0;
@@ -137,12 +155,10 @@ WatchResult WatchScreenArea(const ScreenWatchSetup& setup, PowerHoldSystem& syst
         DWORD failedError = ERROR_SUCCESS;
         {
             ScreenWatcher watcher(setup.area, hold.Holds(), hold.SavedSettingsText(), setup.actionKind,
-                                  setup.actionText, &hold, std::move(picture));
+                                  setup.actionText, &hold, std::move(picture), makeBar);
             ready = watcher.IsReady();
-            if (watcher.Picture()) {
-                failedCall = watcher.Picture()->FailedCall();
-                failedError = watcher.Picture()->FailedError();
-            }
+            failedCall = watcher.FailedCall();
+            failedError = watcher.FailedError();
             if (ready) code = watcher.RunScreenWatch();
         }
         // The hold ends before any box and before any capture or action.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 #include "app/handles.h"
@@ -19,6 +20,9 @@ class ScreenSaverPowerHold;
 
 extern const wchar_t kScreenFrameClass[];  // "SCRWATCHWINCLASS"
 
+// Makes one bar of the frame; the system's window unless a test gives another maker.
+using FrameBarMaker = std::function<HWND(const BarRect& bar)>;
+
 class ScreenWatcher {
 public:
     // Shows the frame and the note, takes the reference picture and starts the timer.
@@ -27,14 +31,18 @@ public:
     // unless another is given.
     ScreenWatcher(const RECT& area, bool hold, const WideString& savedSettings, int actionKind,
                   const WideString& actionText, ScreenSaverPowerHold* powerHold = nullptr,
-                  std::unique_ptr<AreaPicture> picture = nullptr);
+                  std::unique_ptr<AreaPicture> picture = nullptr, const FrameBarMaker& makeBar = nullptr);
     // Releases the picture, the frame windows and the note.
     ~ScreenWatcher();
     ScreenWatcher(const ScreenWatcher&) = delete;
     ScreenWatcher& operator=(const ScreenWatcher&) = delete;
 
-    // False when the pictures could not be made; the watch cannot run then.
-    bool IsReady() const { return picture_ && picture_->IsReady(); }
+    // False when the frame or the pictures could not be made; the watch cannot run then.
+    bool IsReady() const { return !frameFailedCall_ && picture_ && picture_->IsReady(); }
+    // The call that kept the watch from being ready (nullptr when none did) and its error,
+    // reported by the caller once the hold has been given back.
+    const char* FailedCall() const;
+    DWORD FailedError() const;
     // Runs the message loop until the picture changes (1) or the note is clicked (0).
     // A fault of a tick ends the loop and is thrown again from here.
     int RunScreenWatch();
@@ -58,6 +66,8 @@ private:
     UniqueWindow frameWindows_[kFrameBarCount];
     std::unique_ptr<ScreenNote> note_;
     std::unique_ptr<AreaPicture> picture_;
+    const char* frameFailedCall_ = nullptr;
+    DWORD frameFailedError_ = ERROR_SUCCESS;
     bool ticking_ = false;
     bool stopped_ = false;
     std::exception_ptr fault_;
@@ -68,7 +78,7 @@ private:
 // A fault inside the watch is reported once, after the hold was given back, and refuses
 // the run.
 WatchResult WatchScreenArea(const ScreenWatchSetup& setup, PowerHoldSystem& system,
-                            std::unique_ptr<AreaPicture> picture = nullptr);
+                            std::unique_ptr<AreaPicture> picture = nullptr, const FrameBarMaker& makeBar = nullptr);
 
-// The box of an area whose picture could not be prepared.
+// The box of an area whose frame or picture could not be prepared.
 extern const wchar_t kPictureNotPreparedText[];

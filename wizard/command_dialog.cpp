@@ -23,9 +23,6 @@ const wchar_t kBrowseFilter[] =
     L"すべてのファイル(*.*)\0*.*\0";
 const DWORD kFileBufferSize = 260;
 const int kHeadingPoints = 13;
-// The longest command whose text, with the "Icon " prefix, the action still reads whole
-// (parameter texts are read with a buffer of 520 characters).
-const int kLongestCommand = 519 - 5;
 const COLORREF kBlue = RGB(0, 0, 255);
 const COLORREF kDarkGreen = RGB(0, 128, 0);
 
@@ -51,6 +48,7 @@ public:
 private:
     HWND Box() const { return GetDlgItem(window_, kCommandBox); }
     void InsertPath(const WideString& path);
+    void SayTooLong() const { ShowErrorBox(kActionTextTooLongText, window_); }
 
     HWND window_ = nullptr;
     WideString text_;
@@ -150,6 +148,11 @@ void CommandInputDialog::InsertPath(const WideString& path) {
     GetSelection(box, start, end);
     BoxInsertion insertion =
         InsertWordIntoBox(GetControlText(box), static_cast<int>(start), static_cast<int>(end), word);
+    // Neither cut nor let past the limit: the box stays as it was.
+    if (insertion.text.Length() > kLongestCommand) {
+        SayTooLong();
+        return;
+    }
     if (insertion.replaceSelection)
         SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(word.c_str()));
     else
@@ -191,11 +194,34 @@ void CommandInputDialog::Clear() {
     SetWindowTextW(Box(), L"");
 }
 
+// Characters of the text on the clipboard; 0 when it holds none.
+int ClipboardTextLength(HWND owner) {
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return 0;
+    int length = 0;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (data) {
+        const wchar_t* text = static_cast<const wchar_t*>(GlobalLock(data));
+        if (text) {
+            size_t room = GlobalSize(data) / sizeof(wchar_t);
+            while (static_cast<size_t>(length) < room && text[length] != L'\0') ++length;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return length;
+}
+
 void CommandInputDialog::Paste() {
     HWND box = Box();
     WideString current = GetControlText(box);
     DWORD start = 0, end = 0;
     GetSelection(box, start, end);
+    // The box would cut a longer paste at its limit without a word.
+    if (LengthAfterPaste(current, static_cast<int>(start), static_cast<int>(end), ClipboardTextLength(window_)) >
+        kLongestCommand) {
+        SayTooLong();
+        return;
+    }
     if (PasteNeedsBlank(current, static_cast<int>(start))) {
         SetWindowTextW(box, (current + L" ").c_str());
         PutCaret(box, current.Length() + 1);
@@ -209,7 +235,13 @@ void CommandInputDialog::Accept() {
         ShowErrorBox(L"コマンドが入力されていません", window_);
         return;
     }
-    text_ = ComposeCommandText(IsDlgButtonChecked(window_, kCommandMinimize) == BST_CHECKED, command);
+    WideString composed = ComposeCommandText(IsDlgButtonChecked(window_, kCommandMinimize) == BST_CHECKED, command);
+    // A text written longer by hand opens whole; it is not saved until it fits.
+    if (ActionTextTooLong(composed)) {
+        SayTooLong();
+        return;
+    }
+    text_ = composed;
     StorePosition(window_, section_, kPositionKeys);
     ReportLastError(EndDialog(window_, 1), "EndDialog");
 }

@@ -51,6 +51,13 @@ bool PasteNeedsBlank(const WideString& box, int selectionStart) {
     return length > 0 && selectionStart >= length && box.At(length - 1) != L' ';
 }
 
+int LengthAfterPaste(const WideString& box, int selectionStart, int selectionEnd, int pastedLength) {
+    int length = box.Length();
+    int start = selectionStart < 0 ? 0 : (selectionStart > length ? length : selectionStart);
+    int end = selectionEnd < start ? start : (selectionEnd > length ? length : selectionEnd);
+    return length - (end - start) + pastedLength + (PasteNeedsBlank(box, start) ? 1 : 0);
+}
+
 int CommandBrowseFilterIndex(const WideString& box) {
     return box.IsEmpty() ? 1 : 2;
 }

@@ -36,6 +36,14 @@ BoxInsertion InsertWordIntoBox(const WideString& box, int selectionStart, int se
 // Pasting at the end of a text that does not end in a blank adds one blank first.
 bool PasteNeedsBlank(const WideString& box, int selectionStart);
 
+// The longest command the box takes: with the "Icon " prefix its text is still one the
+// action takes whole. Typing stops there; a drop, a browse or a paste that would pass it
+// is refused with a box instead of being cut.
+const int kLongestCommand = kActionTextLimit - 5;
+// The length of the box's text once a text of pastedLength characters is pasted over the
+// selection (with the blank that PasteNeedsBlank asks for).
+int LengthAfterPaste(const WideString& box, int selectionStart, int selectionEnd, int pastedLength);
+
 // Filter of the browse dialog: 1 (programs) for an empty box, 2 (all files) otherwise.
 int CommandBrowseFilterIndex(const WideString& box);
 

@@ -1,7 +1,9 @@
 #include "wizard/process_list_view.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
+#include "app/message_box.h"
 #include "watch/process_query.h"
 
 namespace {
@@ -46,7 +48,14 @@ void SetCellText(HWND list, int row, int column, const WideString& text) {
 }  // namespace
 
 bool SystemProcessCatalog::ListIds(std::vector<DWORD>& ids) {
-    return ListProcessIds(ids);
+    bool listed = CollectProcessIds(
+        [](DWORD* buffer, DWORD bytes, DWORD* returned) { return K32EnumProcesses(buffer, bytes, returned) != FALSE; },
+        ids);
+    if (!listed && !listingFailureShown_) {
+        listingFailureShown_ = true;
+        ReportLastError(FALSE, "EnumProcesses");
+    }
+    return listed;
 }
 
 bool SystemProcessCatalog::ReadEntry(DWORD id, ProcessEntry& entry) {

@@ -16,10 +16,15 @@
 // once per process, samplers that are ProcessProbes.
 class SystemProcessCatalog : public ProcessCatalog {
 public:
+    // A listing that fails is reported once for the life of the catalog: the list asks
+    // every second, and a box each time would hold every refresh after it.
     bool ListIds(std::vector<DWORD>& ids) override;
     bool ReadEntry(DWORD id, ProcessEntry& entry) override;
     void ListTasks(const ProcessEntry& host, std::vector<ProcessEntry>& tasks) override;
     std::unique_ptr<CpuSampler> MakeSampler(int id) override;
+
+private:
+    bool listingFailureShown_ = false;
 };
 
 class ProcessListView {

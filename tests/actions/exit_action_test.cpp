@@ -102,29 +102,47 @@ TEST(EndWindows, WaitRunsTheCountdownFirst) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-TEST(EndWindows, FailedSleepOrHibernateIsReportedButAFailedExitIsNot) {
+TEST(EndWindows, AFailedCallIsReportedNeverPassedOverInSilence) {
     struct Case {
         const wchar_t* text;
         const wchar_t* box;
+        int result;
     } cases[] = {
-        {L"スリープ", L"スリープエラー Error Code =5"},
-        {L"休止状態", L"休止状態エラー Error Code =5"},
+        {L"スリープ", L"スリープエラー Error Code =5", kPowerStateRequested},
+        {L"休止状態", L"休止状態エラー Error Code =5", kPowerStateRequested},
+        // A remote session, a policy or a missing privilege: the PC stays on, and says so.
+        {L"再起動", L"ExitWindowsEx Error Code =1314", kExitRequested},
+        {L"通常の終了 強制終了", L"ExitWindowsEx Error Code =1314", kExitRequested},
     };
     for (const Case& c : cases) {
         BoxRecorder boxes;
         RecordedExit effects;
         effects.powerResult = FALSE;
+        effects.exitResult = FALSE;
         std::vector<CountdownCall> asked;
-        EXPECT_EQ(EndWindowsWith(c.text, Answering(1, asked), effects), kPowerStateRequested);
-        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(EndWindowsWith(c.text, Answering(1, asked), effects), c.result);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.result;
         EXPECT_EQ(boxes.boxes[0].text, c.box);
         EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
     }
+}
+
+TEST(EndWindows, APrivilegeNotGrantedIsReported) {
+    {
+        // AdjustTokenPrivileges succeeds without the privilege in the token.
+        BoxRecorder boxes;
+        ReportPrivilegeAdjustment(TRUE, ERROR_NOT_ALL_ASSIGNED);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, L"AdjustTokenPrivileges Error Code =1300");
+    }
+    {
+        BoxRecorder boxes;
+        ReportPrivilegeAdjustment(FALSE, ERROR_INVALID_HANDLE);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, L"AdjustTokenPrivileges Error Code =6");
+    }
     BoxRecorder boxes;
-    RecordedExit effects;
-    effects.exitResult = FALSE;
-    std::vector<CountdownCall> asked;
-    EXPECT_EQ(EndWindowsWith(L"再起動", Answering(1, asked), effects), kExitRequested);
+    ReportPrivilegeAdjustment(TRUE, ERROR_SUCCESS);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 

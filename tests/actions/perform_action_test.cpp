@@ -27,15 +27,16 @@ TEST_F(ActionSetting, ParameterKeyByKind) {
     EXPECT_TRUE(ReadActionParameter(1, section).IsEmpty());
 }
 
-TEST_F(ActionSetting, LongTextIsCutTo519Characters) {
+TEST_F(ActionSetting, LongTextIsReadWhole) {
     SettingSection section = Section();
     std::wstring text(519, L'a');
     section.WriteString(L"ParamCmd", text.c_str());
-    EXPECT_EQ(ReadActionParameter(1, section).Length(), 519);
-    section.WriteString(L"ParamCmd", (text + L"bcd").c_str());
-    WideString read = ReadActionParameter(1, section);
-    EXPECT_EQ(read.Length(), 519);
-    EXPECT_EQ(read, WideString(text.c_str()));
+    EXPECT_EQ(ReadActionParameter(1, section), WideString(text.c_str()));
+    for (size_t length : {520u, 521u, 1100u, 5000u}) {
+        std::wstring longer = text + std::wstring(length - 519, L'z');
+        section.WriteString(L"ParamCmd", longer.c_str());
+        EXPECT_EQ(ReadActionParameter(1, section), WideString(longer.c_str())) << length;
+    }
 }
 
 TEST_F(ActionSetting, DispatchByKind) {
@@ -55,11 +56,18 @@ TEST_F(ActionSetting, DispatchByKind) {
     PerformAction(section);
     EXPECT_TRUE(boxes.boxes.empty());
 
-    // A 519-character command that names no program is refused, not cut into another one.
-    boxes.boxes.clear();
-    section.WriteInt(L"Act", 1);
-    section.WriteString(L"ParamCmd", (L"\"" + std::wstring(600, L'x')).c_str());
-    PerformAction(section);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, L"Execute Error Code = 2");
+    // A text longer than the action takes is refused whole: the command that its first
+    // 519 characters make (here one that runs) never starts, nor the file plays.
+    for (int kind : {0, 1}) {
+        boxes.boxes.clear();
+        section.WriteInt(L"Act", kind);
+        std::wstring cut = L"cmd /c echo > " + std::wstring(folder_.File(L"ran.txt"));
+        std::wstring text = cut + std::wstring(520 - cut.size(), L' ') + L"/MIR";
+        section.WriteString(L"ParamPlay", text.c_str());
+        section.WriteString(L"ParamCmd", text.c_str());
+        PerformAction(section);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << kind;
+        EXPECT_EQ(boxes.boxes[0].text, L"動作のパラメータが長すぎます") << kind;
+        EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    }
 }

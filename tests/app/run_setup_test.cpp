@@ -1,6 +1,8 @@
 // What the watch step reads for each watcher, and the run that watches nothing.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/run.h"
 #include "app/run_setup.h"
 #include "common/box_recorder.h"
@@ -83,4 +85,23 @@ TEST_F(RunSetting, OtherModesAreMetAtOnce) {
     section.WriteInt(L"WatchMode", 99);
     EXPECT_EQ(RunWatch(section), WatchResult::Met);
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// A watch whose action text is too long to run is refused before it starts, whatever it
+// would watch: nobody waits all night for an action that cannot run.
+TEST_F(RunSetting, AnActionTextTooLongRefusesTheWatch) {
+    SettingSection section = Section();
+    section.WriteInt(L"WatchMode", 2);
+    section.WriteInt(L"Act", 1);
+    section.WriteString(L"ParamCmd", std::wstring(519, L'c').c_str());
+    {
+        BoxRecorder boxes;
+        EXPECT_EQ(RunWatch(section), WatchResult::Met);
+        EXPECT_TRUE(boxes.boxes.empty());
+    }
+    section.WriteString(L"ParamCmd", std::wstring(520, L'c').c_str());
+    BoxRecorder boxes;
+    EXPECT_EQ(RunWatch(section), WatchResult::Refused);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, L"動作のパラメータが長すぎます");
 }

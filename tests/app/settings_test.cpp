@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "common/box_recorder.h"
 #include "app/startup_logic.h"
+#include "common/temp_dir.h"
 #include "watch/monitor_layout.h"
 
 namespace {
@@ -207,7 +208,7 @@ TEST(StartupLogic, RoadsByFirstCharacter) {
 
 TEST(StartupLogic, MutexNamesAreValidAndDistinct) {
     EXPECT_EQ(SingleInstanceMutexName(L""), WideString(L"Tollerup "));
-    EXPECT_EQ(SingleInstanceMutexName(L"#a b"), WideString(L"Tollerup #a b"));
+    EXPECT_EQ(SingleInstanceMutexName(L"#a b"), WideString(L"Tollerup #A B"));
     WideString slash = SingleInstanceMutexName(L"#a\\b");
     EXPECT_EQ(slash.Find(L"\\"), -1);
     EXPECT_NE(slash, SingleInstanceMutexName(L"#a%5Cb"));
@@ -224,6 +225,29 @@ TEST(StartupLogic, MutexNamesAreValidAndDistinct) {
         if (m) CloseHandle(m);
     }
     EXPECT_EQ(FileInFolder(L"D:\\", L"TLR.ini"), WideString(L"D:\\TLR.ini"));
+}
+
+// The settings file takes "#Backup" and "#backup" for one setting: so does the name that
+// keeps a setting from running twice. The roads stay apart.
+TEST(StartupLogic, MutexNamesCompareAsTheSettingsFileComparesSections) {
+    TempDir folder;
+    WideString ini(folder.File(L"TLR.ini").c_str());
+    const wchar_t* pairs[][2] = {{L"Backup", L"backup"}, {L"Daily Copy", L"DAILY copy"}, {L"x-Ray_2", L"X-rAY_2"}};
+    for (const auto& pair : pairs) {
+        ASSERT_TRUE(WritePrivateProfileStringW(pair[0], L"Act", L"1", ini.c_str()));
+        wchar_t read[8] = {};
+        GetPrivateProfileStringW(pair[1], L"Act", L"", read, 8, ini.c_str());
+        ASSERT_STREQ(read, L"1") << "the settings file tells the two apart";
+        EXPECT_EQ(SingleInstanceMutexName(WideString(L"#") + pair[0]),
+                  SingleInstanceMutexName(WideString(L"#") + pair[1]));
+        EXPECT_NE(SingleInstanceMutexName(WideString(L"#") + pair[0]),
+                  SingleInstanceMutexName(WideString(L"*") + pair[1]));
+    }
+    // Long names keep the rule through their hash, and the escapes stay as they were.
+    std::wstring longArg = L"#" + std::wstring(600, L'n');
+    std::wstring longUpper = L"#" + std::wstring(600, L'N');
+    EXPECT_EQ(SingleInstanceMutexName(longArg.c_str()), SingleInstanceMutexName(longUpper.c_str()));
+    EXPECT_EQ(SingleInstanceMutexName(L"#a\\b%c"), WideString(L"Tollerup #A%5CB%25C"));
 }
 
 TEST(MonitorBounds, FromGivenRectangles) {

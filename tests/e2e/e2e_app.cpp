@@ -188,6 +188,29 @@ TEST(SingleInstance, DifferentArgumentsRunSideBySide) {
     EXPECT_EQ(code, 1u);
 }
 
+// The settings file takes "#Backup" and "#backup" for the same setting, so the second
+// start is refused while the first watches; "*" of the same name is another road.
+TEST(SingleInstance, OneSettingWhateverTheCaseOfItsName) {
+    TempFolder folder;
+    folder.WriteSetting(L"Backup", L"WatchMode", 1);
+    folder.WriteSetting(L"Backup", L"pid", static_cast<long long>(GetCurrentProcessId()));
+    folder.WriteSetting(L"Backup", L"Act", 3);
+    Program first;
+    ASSERT_TRUE(first.Start(ProgramPath(), L"#Backup", folder.Path()));
+    HWND watch = first.WaitForWindowTitled(L"Tollerup 監視中", kWait);
+    ASSERT_NE(watch, nullptr) << "the first start does not watch";
+
+    ExpectRefusal(L"#backup", L"２重に起動はできません", 1, folder.Path());
+    ExpectRefusal(L"#BACKUP", L"２重に起動はできません", 1, folder.Path());
+    // The action road of the same setting runs beside the watch.
+    ExpectQuietRun(ProgramPath(), L"*backup", folder.Path());
+
+    ASSERT_TRUE(PressButton(watch, 1807));
+    DWORD code = 99;
+    ASSERT_TRUE(first.WaitExit(kWait, &code));
+    EXPECT_EQ(code, 0u);
+}
+
 TEST(CommandLine, QuotedProgramPathWithBlanksAndSectionNameWithBlanks) {
     TempFolder folder(L"tlr folder with blanks");
     std::wstring exe = folder.File(L"TLR copy.exe");

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "driver/mouse_driver.h"
 
 using namespace e2e;
 
@@ -96,6 +97,33 @@ TEST(Countdown, CloseBoxCancels) {
     ASSERT_NE(countdown, nullptr);
     ASSERT_TRUE(PostMessageW(countdown, WM_SYSCOMMAND, SC_CLOSE, 0));
     ExpectEndedWithoutExit(tlr);
+}
+
+// The countdown comes up on top of whatever the user is typing into. A key meant for that
+// window (Enter, Space, Esc) cancels: nothing but a deliberate press of "即実行" ends
+// Windows early, the more so with the force on.
+TEST(Countdown, KeysMeantForAnotherWindowCancel) {
+    TempFolder folder;
+    const struct {
+        WORD key;
+        const char* name;
+    } keys[] = {{VK_RETURN, "Enter"}, {VK_SPACE, "Space"}, {VK_ESCAPE, "Esc"}};
+    for (const auto& k : keys) {
+        Program tlr;
+        StartExit(tlr, folder, L"通常の終了 強制終了 待機時間 =30秒");
+        HWND countdown = tlr.WaitForWindowTitled(L"通常の終了 強制終了 までの時間", kWait);
+        ASSERT_NE(countdown, nullptr) << k.name;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                if (GetForegroundWindow() == countdown) return true;
+                SetForegroundWindow(countdown);
+                return false;
+            },
+            kWait))
+            << k.name << ": the countdown did not come to the foreground";
+        ASSERT_TRUE(TypeKey(k.key)) << k.name;
+        ASSERT_NO_FATAL_FAILURE(ExpectEndedWithoutExit(tlr)) << k.name;
+    }
 }
 
 // Sleep and hibernation do nothing under Wine, so these texts show the countdown's end

@@ -263,6 +263,50 @@ TEST(CommandDialog, DroppedFilesBecomeWordsAtTheCaret) {
     Finish(open, kCommandCancel);
 }
 
+// A drop or a paste that would take the command past what the action takes is refused
+// with a box and leaves the box as it was; one that fits still goes in.
+TEST(CommandDialog, NoWayInPassesTheLongestCommand) {
+    TempFolder folder(L"long");
+    std::wstring start = L"cmd /c " + std::wstring(499, L'a');
+    OpenDialog open;
+    ASSERT_NO_FATAL_FAILURE(OpenCommand(open, folder, start));
+    ASSERT_EQ(BoxText(open), start);
+
+    PutCaretAtEnd(open);
+    ASSERT_TRUE(open.host.DropFiles(open.Item(kBox), {folder.File(L"long enough to pass.txt")}));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(open, L"動作のパラメータが長すぎます"));
+    EXPECT_EQ(BoxText(open), start);
+
+    ASSERT_TRUE(SetClipboardText(L"/and-a-switch-too-many"));
+    PutCaretAtEnd(open);
+    ASSERT_TRUE(Click(open.Item(kPaste)));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(open, L"動作のパラメータが長すぎます"));
+    EXPECT_EQ(BoxText(open), start);
+
+    // Up to the limit is fine: 506 characters, a blank and seven more make 514.
+    PutCaretAtEnd(open);
+    ASSERT_NO_FATAL_FAILURE(DropAndWait(open, {L"C:\\x.ex"}));
+    EXPECT_EQ(BoxText(open), start + L" C:\\x.ex");
+    // With the "Icon " prefix the text is as long as the action takes, and no longer.
+    ASSERT_NO_FATAL_FAILURE(ClickAndWaitChecked(open.Item(kMinimize), true));
+    DialogHost::Result result = Finish(open, kCommandOk);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.text, L"Icon " + start + L" C:\\x.ex");
+}
+
+// A text written longer by hand opens whole, and is not taken back until it fits.
+TEST(CommandDialog, ATextTooLongByHandIsNotTakenBack) {
+    TempFolder folder(L"long");
+    std::wstring text = L"cmd /c " + std::wstring(520, L'a');
+    OpenDialog open;
+    ASSERT_NO_FATAL_FAILURE(OpenCommand(open, folder, text));
+    EXPECT_EQ(BoxText(open), text);
+    ASSERT_TRUE(Click(open.Item(kCommandOk)));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(open, L"動作のパラメータが長すぎます"));
+    DialogHost::Result result = Finish(open, kCommandCancel);
+    EXPECT_FALSE(result.ok);
+}
+
 TEST(CommandDialog, ShortNamesWhenCheckedAndThePathWhenThereIsNone) {
     TempFolder folder(L"long folder name");
     const std::wstring file = folder.File(L"a long file name.txt");

@@ -447,3 +447,72 @@ TEST(ScreenWatch, AreaWithoutExtentIsRefused) {
     EXPECT_FALSE(run.Folder().Exists(L"action.txt"));
     EXPECT_EQ(ReadScreenSaveActive(), L"1");
 }
+
+// Two watches of different settings hold the screen saver at once (two shortcuts). The
+// first is ended first, then the second: the screen saver stays off while either holds,
+// and is what it was before either began once both have ended, whichever value that was.
+namespace {
+struct HoldingWatch {
+    Program tlr;
+    std::vector<std::wstring> boxes;
+    HWND note = nullptr;
+
+    bool WaitForWatch() {
+        return tlr.DismissBoxesUntil(
+            [&] {
+                int frames = 0;
+                note = nullptr;
+                for (HWND w : tlr.TopWindows()) {
+                    std::wstring cls = ClassName(w);
+                    if (cls == L"SCRWATCHWINCLASS") ++frames;
+                    if (cls == L"TLRSCRNOTE") note = w;
+                }
+                return frames == 4 && note != nullptr;
+            },
+            boxes, kWait);
+    }
+    // Cancels with a click on the note and waits for the end, answering the boxes.
+    void Cancel() {
+        ASSERT_TRUE(PostMessageW(note, WM_LBUTTONUP, 0, MAKELPARAM(2, 2)));
+        EXPECT_TRUE(tlr.DismissBoxesUntil([&] { return !tlr.IsRunning(); }, boxes, 40000)) << "the watch did not end";
+        DWORD code = 99;
+        ASSERT_TRUE(tlr.WaitExit(1000, &code));
+        EXPECT_EQ(code, 0u);
+        for (const std::wstring& text : boxes) {
+            EXPECT_EQ(text.compare(0, wcslen(kPowerSchemeFailure), kPowerSchemeFailure), 0)
+                << "unexpected box: " << Narrow(text);
+        }
+    }
+};
+}  // namespace
+
+TEST(ScreenWatch, TwoHoldsGiveBackTheUsersScreenSaverWhenTheLastEnds) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    // Two still corners of the screen, far from each other's notes and from the boxes.
+    const RECT areas[2] = {Rect(5, 5, 55, 55), Rect(width - 60, height - 60, width - 10, height - 10)};
+    const wchar_t* sections[2] = {L"first", L"second"};
+    for (const wchar_t* start : {L"1", L"0"}) {
+        SCOPED_TRACE(Narrow(std::wstring(L"ScreenSaveActive was ") + start));
+        ScreenSaverValue before(start);
+        TempFolder folder(L"tlr holds");
+        for (int i = 0; i < 2; ++i) {
+            folder.WriteSetting(sections[i], L"WatchMode", 0);
+            folder.WriteSetting(sections[i], L"ScrLeft", areas[i].left);
+            folder.WriteSetting(sections[i], L"ScrTop", areas[i].top);
+            folder.WriteSetting(sections[i], L"ScrRight", areas[i].right);
+            folder.WriteSetting(sections[i], L"ScrBottom", areas[i].bottom);
+            folder.WriteSetting(sections[i], L"SSHold", 1);
+            folder.WriteSetting(sections[i], L"Act", 3);
+        }
+        HoldingWatch watches[2];
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(watches[i].tlr.Start(ProgramPath(), std::wstring(L"#") + sections[i], folder.Path()));
+            ASSERT_TRUE(watches[i].WaitForWatch()) << "watch " << i << " did not start";
+            EXPECT_EQ(ReadScreenSaveActive(), L"0") << "watch " << i << " runs with the screen saver on";
+        }
+        ASSERT_NO_FATAL_FAILURE(watches[0].Cancel());
+        EXPECT_EQ(ReadScreenSaveActive(), L"0") << "the screen saver came back while the second watch holds";
+        ASSERT_NO_FATAL_FAILURE(watches[1].Cancel());
+        EXPECT_EQ(ReadScreenSaveActive(), start) << "the user's screen saver did not come back";
+    }
+}

@@ -1,9 +1,9 @@
 // The functions that TLR64.exe and TLR32.exe may import, per DLL. Every one of them is
 // exported by that DLL of Windows 7 SP1 without any update (the oldest Windows that the
-// manifest names): most are older than Windows Vista; the newest are GetTickCount64
-// (Vista) and the K32 process functions (Windows 7 itself). A function that came later or
-// only with an update, such as SetDefaultDllDirectories (update KB2533623), is looked up
-// at run time instead and must not be added here.
+// manifest names): most are older than Windows Vista; the newest are GetTickCount64 and
+// LCMapStringEx (Vista) and the K32 process functions (Windows 7 itself). A function that
+// came later or only with an update, such as SetDefaultDllDirectories (update KB2533623),
+// is looked up at run time instead and must not be added here.
 #pragma once
 
 struct AllowedImport {
@@ -60,16 +60,19 @@ const AllowedImport kWindows7Imports[] = {
     {"KERNEL32.dll", "CloseHandle"},
     {"KERNEL32.dll", "CreateActCtxW"},
     {"KERNEL32.dll", "CreateEventA"},
+    {"KERNEL32.dll", "CreateFileMappingW"},
     {"KERNEL32.dll", "CreateFileW"},
     {"KERNEL32.dll", "CreateMutexW"},
     {"KERNEL32.dll", "CreateSemaphoreA"},
     {"KERNEL32.dll", "CreateToolhelp32Snapshot"},
     {"KERNEL32.dll", "DeactivateActCtx"},
     {"KERNEL32.dll", "DeleteCriticalSection"},
+    {"KERNEL32.dll", "DeleteFileW"},
     {"KERNEL32.dll", "DuplicateHandle"},
     {"KERNEL32.dll", "EnterCriticalSection"},
     {"KERNEL32.dll", "FileTimeToLocalFileTime"},
     {"KERNEL32.dll", "FileTimeToSystemTime"},
+    {"KERNEL32.dll", "FlushFileBuffers"},
     {"KERNEL32.dll", "FreeLibrary"},
     {"KERNEL32.dll", "GetCommandLineW"},
     {"KERNEL32.dll", "GetCurrentDirectoryW"},
@@ -97,10 +100,14 @@ const AllowedImport kWindows7Imports[] = {
     {"KERNEL32.dll", "GetSystemDirectoryW"},
     {"KERNEL32.dll", "GetSystemPowerStatus"},
     {"KERNEL32.dll", "GetSystemTimeAsFileTime"},
+    {"KERNEL32.dll", "GetTempFileNameW"},
     {"KERNEL32.dll", "GetThreadContext"},
     {"KERNEL32.dll", "GetThreadPriority"},
     {"KERNEL32.dll", "GetThreadTimes"},
     {"KERNEL32.dll", "GetTickCount64"},
+    {"KERNEL32.dll", "GlobalLock"},
+    {"KERNEL32.dll", "GlobalSize"},
+    {"KERNEL32.dll", "GlobalUnlock"},
     {"KERNEL32.dll", "InitializeCriticalSection"},
     {"KERNEL32.dll", "IsDBCSLeadByteEx"},
     {"KERNEL32.dll", "IsDebuggerPresent"},
@@ -108,12 +115,15 @@ const AllowedImport kWindows7Imports[] = {
     {"KERNEL32.dll", "K32EnumProcessModules"},
     {"KERNEL32.dll", "K32EnumProcesses"},
     {"KERNEL32.dll", "K32GetModuleFileNameExW"},
+    {"KERNEL32.dll", "LCMapStringEx"},
     {"KERNEL32.dll", "LeaveCriticalSection"},
     {"KERNEL32.dll", "LoadLibraryA"},
     {"KERNEL32.dll", "LoadLibraryExW"},
     {"KERNEL32.dll", "LoadLibraryW"},
     {"KERNEL32.dll", "LocalAlloc"},
     {"KERNEL32.dll", "LocalFree"},
+    {"KERNEL32.dll", "MapViewOfFile"},
+    {"KERNEL32.dll", "MoveFileExW"},
     {"KERNEL32.dll", "MulDiv"},
     {"KERNEL32.dll", "MultiByteToWideChar"},
     {"KERNEL32.dll", "OpenMutexW"},
@@ -147,6 +157,7 @@ const AllowedImport kWindows7Imports[] = {
     {"KERNEL32.dll", "TlsGetValue"},
     {"KERNEL32.dll", "TlsSetValue"},
     {"KERNEL32.dll", "TryEnterCriticalSection"},
+    {"KERNEL32.dll", "UnmapViewOfFile"},
     {"KERNEL32.dll", "VerSetConditionMask"},
     {"KERNEL32.dll", "VerifyVersionInfoW"},
     {"KERNEL32.dll", "VirtualProtect"},
@@ -242,6 +253,7 @@ const AllowedImport kWindows7Imports[] = {
     {"USER32.dll", "CheckDlgButton"},
     {"USER32.dll", "CheckRadioButton"},
     {"USER32.dll", "ClientToScreen"},
+    {"USER32.dll", "CloseClipboard"},
     {"USER32.dll", "CreateWindowExW"},
     {"USER32.dll", "DefWindowProcW"},
     {"USER32.dll", "DestroyCursor"},
@@ -261,6 +273,7 @@ const AllowedImport kWindows7Imports[] = {
     {"USER32.dll", "FrameRect"},
     {"USER32.dll", "GetClassNameW"},
     {"USER32.dll", "GetClientRect"},
+    {"USER32.dll", "GetClipboardData"},
     {"USER32.dll", "GetCursorPos"},
     {"USER32.dll", "GetDC"},
     {"USER32.dll", "GetDesktopWindow"},
@@ -280,6 +293,7 @@ const AllowedImport kWindows7Imports[] = {
     {"USER32.dll", "GetWindowTextW"},
     {"USER32.dll", "GetWindowThreadProcessId"},
     {"USER32.dll", "InvalidateRect"},
+    {"USER32.dll", "IsClipboardFormatAvailable"},
     {"USER32.dll", "IsDialogMessageW"},
     {"USER32.dll", "IsDlgButtonChecked"},
     {"USER32.dll", "IsWindow"},
@@ -289,6 +303,7 @@ const AllowedImport kWindows7Imports[] = {
     {"USER32.dll", "LoadImageW"},
     {"USER32.dll", "MessageBoxW"},
     {"USER32.dll", "MoveWindow"},
+    {"USER32.dll", "OpenClipboard"},
     {"USER32.dll", "PeekMessageW"},
     {"USER32.dll", "PostMessageW"},
     {"USER32.dll", "PostQuitMessage"},

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     DWORD timeouts[6] = {600, 1800, 3600, 300, 900, 1200};
     std::map<int, DWORD> readErrors;   // row -> code
     std::map<int, DWORD> writeErrors;  // row -> code
+    // As a machine does: what is switched and written is read back afterwards.
+    bool keepsWhatIsWritten = false;
+    // The record of the session's holds, none unless a test gives one.
+    HoldRecordAccess* holdRecord = nullptr;
 
     // What it saw.
     struct Write {
@@ -53,6 +58,10 @@ public:
 
     SystemCallResult SetScreenSaverActive(bool active) override {
         screenSaverSets.push_back(active);
+        if (keepsWhatIsWritten && !screenSaverError) {
+            hasScreenSaveValue = true;
+            screenSaveValue = active ? L"1" : L"0";
+        }
         SystemCallResult result;
         if (screenSaverError) {
             result.ok = false;
@@ -104,11 +113,33 @@ public:
     }
     DWORD WriteTimeout(const GUID& scheme, int row, DWORD seconds) override {
         writes.push_back({scheme, row, seconds});
+        if (keepsWhatIsWritten && !writeErrors.count(row)) timeouts[row] = seconds;
         auto error = writeErrors.find(row);
         return error != writeErrors.end() ? error->second : 0;
     }
     DWORD SetActiveScheme(const GUID& scheme) override {
         applied.push_back(scheme);
         return 0;
+    }
+    HoldRecordAccess* HoldRecord() override { return holdRecord; }
+};
+
+// The session's record of holds in memory: the holder a new hold takes is given by the
+// test, and so is which holders are alive.
+class FakeHoldRecord : public HoldRecordAccess {
+public:
+    SharedHoldRecord record = {};
+    HoldHolder nextSelf = {1, 0, 100};
+    std::set<uint32_t> dead;  // process ids of holders that died
+    bool available = true;
+    int locks = 0;
+
+    HoldHolder Self() override { return nextSelf; }
+    bool IsAlive(const HoldHolder& holder) override { return dead.count(holder.processId) == 0; }
+    bool WithRecord(const std::function<void(SharedHoldRecord&)>& use) override {
+        if (!available) return false;
+        ++locks;
+        use(record);
+        return true;
     }
 };

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -228,4 +230,132 @@ TEST(ScreenSaverPowerHold, FailedPowerStatusCountsAsNoBattery) {
     }
     EXPECT_EQ(fake.readRows, std::vector<int>({0, 1, 2}));
     EXPECT_EQ(BoxTexts(boxes), std::vector<std::wstring>({L"GetSystemPowerStatus Error Code =31"}));
+}
+
+// Two watches of one session hold at once: whichever ends first, the user's own screen
+// saver and time-outs come back when the last one ends, and not before.
+TEST(SharedHolds, TheUsersValuesComeBackWhenTheLastHoldEnds) {
+    for (const wchar_t* start : {L"0", L"1"}) {
+        for (bool firstEndsFirst : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "screen saver " << (start[0] == L'1' ? "on" : "off") << ", "
+                                            << (firstEndsFirst ? "first" : "second") << " ends first");
+            BoxRecorder boxes;
+            FakePowerSystem machine;
+            machine.keepsWhatIsWritten = true;
+            machine.screenSaveValue = start;
+            const DWORD user[6] = {600, 1800, 3600, 300, 900, 1200};
+            FakeHoldRecord session;
+            machine.holdRecord = &session;
+
+            session.nextSelf = {11, 0, 1000};
+            std::unique_ptr<ScreenSaverPowerHold> first(new ScreenSaverPowerHold(true, machine));
+            EXPECT_EQ(machine.screenSaveValue, L"0");
+            for (int row = 0; row < 6; ++row) EXPECT_EQ(machine.timeouts[row], 0u) << row;
+            size_t switchesAfterFirst = machine.screenSaverSets.size();
+            size_t writesAfterFirst = machine.writes.size();
+
+            session.nextSelf = {22, 0, 2000};
+            std::unique_ptr<ScreenSaverPowerHold> second(new ScreenSaverPowerHold(true, machine));
+            EXPECT_EQ(machine.screenSaverSets.size(), switchesAfterFirst) << "the second hold switched too";
+            EXPECT_EQ(machine.writes.size(), writesAfterFirst) << "the second hold wrote time-outs";
+            // The second shows the user's values, not the zeros it read.
+            EXPECT_EQ(second->SavedSettingsText(), first->SavedSettingsText());
+            EXPECT_FALSE(second->SavedSettingsText().IsEmpty());
+
+            std::unique_ptr<ScreenSaverPowerHold>& early = firstEndsFirst ? first : second;
+            std::unique_ptr<ScreenSaverPowerHold>& late = firstEndsFirst ? second : first;
+            early.reset();
+            EXPECT_EQ(machine.screenSaveValue, L"0") << "restored while another watch holds";
+            for (int row = 0; row < 6; ++row) EXPECT_EQ(machine.timeouts[row], 0u) << row;
+            late.reset();
+            EXPECT_EQ(machine.screenSaveValue, start);
+            for (int row = 0; row < 6; ++row) EXPECT_EQ(machine.timeouts[row], user[row]) << row;
+            EXPECT_EQ(session.record.holderCount, 0u);
+            EXPECT_TRUE(boxes.boxes.empty());
+        }
+    }
+}
+
+// A watch that died while it held (ended from outside) keeps nobody from restoring: the
+// values it saved are still the user's, whether another watch held beside it or not.
+TEST(SharedHolds, AHolderThatDiedKeepsNobodyFromRestoring) {
+    for (bool besideAnother : {true, false}) {
+        SCOPED_TRACE(besideAnother ? "beside another watch" : "alone");
+        BoxRecorder boxes;
+        FakePowerSystem machine;
+        machine.keepsWhatIsWritten = true;
+        machine.screenSaveValue = L"1";
+        FakeHoldRecord session;
+        machine.holdRecord = &session;
+        session.nextSelf = {11, 0, 1000};
+        std::unique_ptr<ScreenSaverPowerHold> dying(new ScreenSaverPowerHold(true, machine));
+        std::unique_ptr<ScreenSaverPowerHold> other;
+        if (besideAnother) {
+            session.nextSelf = {22, 0, 2000};
+            other.reset(new ScreenSaverPowerHold(true, machine));
+        }
+        // The process of the first watch is ended from outside: its hold never ends.
+        session.dead.insert(11);
+        (void)dying.release();
+
+        session.nextSelf = {33, 0, 3000};
+        std::unique_ptr<ScreenSaverPowerHold> third(new ScreenSaverPowerHold(true, machine));
+        EXPECT_FALSE(third->SavedSettingsText().IsEmpty()) << "the zeros were taken for the user's values";
+        other.reset();
+        EXPECT_EQ(machine.screenSaveValue, L"0") << "restored while a watch holds";
+        third.reset();
+        EXPECT_EQ(machine.screenSaveValue, L"1");
+        const DWORD user[6] = {600, 1800, 3600, 300, 900, 1200};
+        for (int row = 0; row < 6; ++row) EXPECT_EQ(machine.timeouts[row], user[row]) << row;
+        EXPECT_TRUE(boxes.boxes.empty());
+    }
+}
+
+// The record counts holders by their processes: a holder whose id now names another
+// process (another start time) is no holder; a full record still lets holds join.
+TEST(SharedHolds, HoldersAreTheirProcessesNotTheirIds) {
+    SharedHoldRecord record = {};
+    std::set<uint32_t> dead;
+    HolderAlive alive = [&](const HoldHolder& h) { return dead.count(h.processId) == 0 && h.startTime != 0; };
+    EXPECT_EQ(JoinHold(record, {1, 0, 10}, alive), HoldJoin::First);
+    EXPECT_EQ(JoinHold(record, {2, 0, 20}, alive), HoldJoin::Later);
+    EXPECT_EQ(record.holderCount, 2u);
+    EXPECT_FALSE(LeaveHold(record, {1, 0, 10}, alive));
+    EXPECT_TRUE(LeaveHold(record, {2, 0, 20}, alive));
+    EXPECT_EQ(record.holderCount, 0u);
+
+    // Holder 3 dies; its id is given to a process that never held.
+    EXPECT_EQ(JoinHold(record, {3, 0, 30}, alive), HoldJoin::First);
+    dead.insert(3);
+    EXPECT_EQ(JoinHold(record, {4, 0, 40}, alive), HoldJoin::AfterTheDead);
+    EXPECT_TRUE(LeaveHold(record, {4, 0, 40}, alive));
+
+    // Leaving twice, or without having joined, changes nothing for the others.
+    EXPECT_EQ(JoinHold(record, {5, 0, 50}, alive), HoldJoin::First);
+    EXPECT_EQ(JoinHold(record, {6, 0, 60}, alive), HoldJoin::Later);
+    EXPECT_FALSE(LeaveHold(record, {7, 0, 70}, alive));
+    EXPECT_FALSE(LeaveHold(record, {5, 0, 50}, alive));
+    EXPECT_FALSE(LeaveHold(record, {5, 0, 50}, alive));
+    EXPECT_TRUE(LeaveHold(record, {6, 0, 60}, alive));
+
+    for (uint32_t i = 0; i < kMaxHolders + 3; ++i) JoinHold(record, {100 + i, 0, 1}, alive);
+    EXPECT_EQ(record.holderCount, static_cast<uint32_t>(kMaxHolders));
+}
+
+// Without the record (it cannot be had) a hold acts alone, as one watch does.
+TEST(SharedHolds, WithoutTheRecordAHoldActsAlone) {
+    BoxRecorder boxes;
+    FakePowerSystem machine;
+    machine.keepsWhatIsWritten = true;
+    machine.screenSaveValue = L"0";
+    FakeHoldRecord session;
+    session.available = false;
+    machine.holdRecord = &session;
+    {
+        ScreenSaverPowerHold hold(true, machine);
+        EXPECT_EQ(machine.screenSaveValue, L"0");
+    }
+    EXPECT_EQ(machine.screenSaverSets, (std::vector<bool>{false, false}));
+    EXPECT_EQ(session.locks, 0);
+    EXPECT_TRUE(boxes.boxes.empty());
 }

@@ -234,19 +234,39 @@ TEST_F(CaptureFile, ProcessWatchHasNoOutlineAndReplacesTheFile) {
     EXPECT_EQ(U32(b, 18), 1366u);
 }
 
-TEST_F(CaptureFile, FileThatCannotBeCreatedIsReportedOnce) {
+// The files of the folder other than TLR.ini: what a capture left behind.
+namespace {
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L".." && name != L"TLR.ini") names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+}  // namespace
+
+TEST_F(CaptureFile, FileThatCannotBeReplacedIsReportedOnceAndKept) {
     SettingSection section = Section();
     section.WriteInt(L"WatchMode", 1);
-    // Held open by another program without write sharing.
+    // Held open by another program that lets nobody delete or replace it.
     HANDLE held = CreateFileW(CapturePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(held, "old", 3, &written, nullptr));
     CaptureDesktop(section, Rect(0, 0, 16, 16), CapturePath());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text, L"CreateFile Error Code =32");
+    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"MoveFileEx Error Code =").size()),
+              L"MoveFileEx Error Code =");
     DWORD size = GetFileSize(held, nullptr);
     CloseHandle(held);
-    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{L"Capture.bmp"}) << "a file was left behind";
 
     // A folder in the place of the file.
     boxes_.boxes.clear();
@@ -254,12 +274,67 @@ TEST_F(CaptureFile, FileThatCannotBeCreatedIsReportedOnce) {
     ASSERT_TRUE(CreateDirectoryW(CapturePath().c_str(), nullptr));
     CaptureDesktop(section, Rect(0, 0, 16, 16), CapturePath());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text, L"CreateFile Error Code =5");
+    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"MoveFileEx Error Code =").size()),
+              L"MoveFileEx Error Code =");
+    EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{L"Capture.bmp"}) << "a file was left behind";
     RemoveDirectoryW(CapturePath().c_str());
+
+    // A folder that does not exist.
+    boxes_.boxes.clear();
+    CaptureDesktop(section, Rect(0, 0, 16, 16), folder_.File(L"gone\\Capture.bmp").c_str());
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].text.substr(0, std::wstring(L"GetTempFileName Error Code =").size()),
+              L"GetTempFileName Error Code =");
 
     // No extent to capture.
     boxes_.boxes.clear();
     CaptureDesktop(section, Rect(0, 0, 0, 0), CapturePath());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_EQ(GetFileAttributesW(CapturePath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A disk that fills up while the picture is written: the failed write is reported once,
+// and the last good capture stays whole, with no half file beside it.
+TEST_F(CaptureFile, AFailedWriteKeepsTheLastGoodCapture) {
+    SettingSection section = Section();
+    section.WriteInt(L"WatchMode", 1);
+    CaptureDesktop(section, Rect(0, 0, 20, 10), CapturePath());
+    ASSERT_TRUE(boxes_.boxes.empty());
+    std::string good = ReadFileBytes(CapturePath().str());
+    ASSERT_EQ(good.size(), 54u + 60u * 10u);
+
+    CaptureLayout layout = ComputeCaptureLayout(Rect(0, 0, 300, 200));
+    std::vector<unsigned char> pixels(layout.imageSize, 0x5A);
+    for (int failing = 1; failing <= 3; ++failing) {
+        boxes_.boxes.clear();
+        int call = 0;
+        CaptureWrite fullDisk = [&](HANDLE file, const void* bytes, DWORD size, DWORD* written) -> BOOL {
+            if (++call < failing) return SystemCaptureWrite(file, bytes, size, written);
+            // Half of it goes down, then the disk is full.
+            SystemCaptureWrite(file, bytes, size / 2, written);
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        };
+        EXPECT_FALSE(SaveCaptureFile(CapturePath(), layout, pixels, fullDisk));
+        ASSERT_EQ(boxes_.boxes.size(), 1u) << failing;
+        EXPECT_EQ(boxes_.boxes[0].text, L"WriteFile" + std::to_wstring(failing) + L" Error Code =112");
+        EXPECT_EQ(ReadFileBytes(CapturePath().str()), good) << "the last good capture was touched";
+        EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{L"Capture.bmp"}) << "a half file was left";
+    }
+    // A short write without an error counts as a failed one.
+    boxes_.boxes.clear();
+    CaptureWrite shortWrite = [](HANDLE file, const void* bytes, DWORD size, DWORD* written) -> BOOL {
+        return SystemCaptureWrite(file, bytes, size > 100 ? size - 1 : size, written);
+    };
+    EXPECT_FALSE(SaveCaptureFile(CapturePath(), layout, pixels, shortWrite));
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].text, L"WriteFile3 Error Code =112");
+    EXPECT_EQ(ReadFileBytes(CapturePath().str()), good);
+
+    // The whole picture replaces the old one.
+    boxes_.boxes.clear();
+    EXPECT_TRUE(SaveCaptureFile(CapturePath(), layout, pixels, SystemCaptureWrite));
+    EXPECT_TRUE(boxes_.boxes.empty());
+    EXPECT_EQ(ReadFileBytes(CapturePath().str()).size(), 54u + layout.imageSize);
+    EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{L"Capture.bmp"});
 }

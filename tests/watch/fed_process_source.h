@@ -11,6 +11,7 @@ class FedSource : public ProcessSource {
 public:
     std::deque<bool> ended;
     std::deque<unsigned long long> cpu;
+    std::deque<bool> cpuRead;  // false: the times of that second could not be read
     std::deque<int> windows;
     std::deque<std::pair<bool, WideString>> texts;
     int endCalls = 0, cpuCalls = 0, windowCalls = 0, textCalls = 0;
@@ -21,8 +22,10 @@ public:
     }
     unsigned long long CpuDelta() override {
         ++cpuCalls;
+        lastCpuRead_ = Next(cpuRead, true);
         return Next(cpu, 0ull);
     }
+    bool CpuWasRead() const override { return lastCpuRead_; }
     int CountParentWindows() override {
         ++windowCalls;
         return Next(windows, 1);
@@ -35,6 +38,7 @@ public:
     }
 
 private:
+    bool lastCpuRead_ = true;
     template <typename T>
     static T Next(std::deque<T>& queue, T fallback) {
         if (queue.empty()) return fallback;

@@ -243,3 +243,85 @@ TEST(WindowTextRead, AHungWindowDoesNotHoldTheReader) {
     EXPECT_TRUE(ReadWindowTextBounded(mine, text));
     EXPECT_TRUE(text.IsEmpty());
 }
+
+// The watch opens the process once and keeps it: it follows that process to its end and
+// holds its id, so the system cannot give the id to another process while the watch runs.
+TEST(WatchedProcess, FollowsTheProcessItWasSetOnToItsEnd) {
+    BoxRecorder boxes;
+    std::wstring exe = HelperExe(L"watch_target");
+    std::wstring commandLine = L"\"" + exe + L"\" probe-target";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(
+        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    CloseHandle(info.hThread);
+    WaitForInputIdle(info.hProcess, 10000);
+    DWORD id = info.dwProcessId;
+
+    WatchedProcess watched(static_cast<int>(id));
+    ASSERT_EQ(watched.Opening(), WatchOpening::Opened);
+    EXPECT_FALSE(watched.HasEnded());
+    unsigned long long delta = 1;
+    EXPECT_TRUE(watched.CpuDelta(&delta));
+    ASSERT_TRUE(TerminateProcess(info.hProcess, 0));
+    ASSERT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+    CloseHandle(info.hProcess);
+
+    EXPECT_TRUE(watched.HasEnded());
+    // Nobody but the watch holds the ended process now, and its id still names it.
+    HANDLE again = OpenProcess(SYNCHRONIZE, FALSE, id);
+    EXPECT_NE(again, nullptr) << "the id was let go while the watch runs";
+    if (again) {
+        EXPECT_EQ(WaitForSingleObject(again, 0), WAIT_OBJECT_0) << "the id names another process";
+        CloseHandle(again);
+    }
+    TopWindowList windows;
+    watched.CollectTopWindows(windows);
+    EXPECT_EQ(windows.Count(), 0);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// An id that names no process meets the watch at once; one that exists but refuses is
+// refused, never taken for ended.
+TEST(WatchedProcess, AnIdOfNoProcessHasEndedAndARefusalIsNoEnd) {
+    BoxRecorder boxes;
+    WatchedProcess none(0);
+    EXPECT_EQ(none.Opening(), WatchOpening::Gone);
+    EXPECT_TRUE(none.HasEnded());
+    unsigned long long delta = 7;
+    EXPECT_FALSE(none.CpuDelta(&delta));
+    EXPECT_EQ(delta, 0u);
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    EXPECT_EQ(ClassifyWatchOpening(true, ERROR_SUCCESS), WatchOpening::Opened);
+    EXPECT_EQ(ClassifyWatchOpening(false, ERROR_INVALID_PARAMETER), WatchOpening::Gone);
+    EXPECT_EQ(ClassifyWatchOpening(false, ERROR_ACCESS_DENIED), WatchOpening::Refused);
+    EXPECT_EQ(ClassifyWatchOpening(false, ERROR_NOT_ENOUGH_QUOTA), WatchOpening::Refused);
+    EXPECT_EQ(ClassifyWatchOpening(false, ERROR_NO_SYSTEM_RESOURCES), WatchOpening::Refused);
+    EXPECT_STREQ(kProcessNotWatchableText, L"このプロセスは監視できません");
+}
+
+// A window that goes away between the visibility and the rectangle questions is
+// skipped without a box: a box there would hold every later tick.
+namespace {
+BOOL WINAPI AlwaysVisible(HWND) {
+    return TRUE;
+}
+BOOL WINAPI GoneBeforeItsRectangle(HWND, LPRECT) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+}
+BOOL WINAPI LargeRectangle(HWND, LPRECT rect) {
+    *rect = {0, 0, 3, 2};
+    return TRUE;
+}
+}  // namespace
+
+TEST(ParentWindowFilter, AWindowThatWentAwayIsSkippedWithoutABox) {
+    BoxRecorder boxes;
+    HWND someWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+    EXPECT_FALSE(IsParentWindow(someWindow, ParentWindowCalls{AlwaysVisible, GoneBeforeItsRectangle}));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(IsParentWindow(someWindow, ParentWindowCalls{AlwaysVisible, LargeRectangle}));
+}

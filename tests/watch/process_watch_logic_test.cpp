@@ -81,6 +81,29 @@ TEST(ProcessWatchRule, IdleProcessFiresOnTheSixthZeroSample) {
     EXPECT_EQ(noBit.ZeroCpuCount(), 30);
 }
 
+// Times that could not be read (a quota under load, a failing call) are no idle second:
+// the watch must not fire the idle condition on seconds it knows nothing of.
+TEST(ProcessWatchRule, ATimeReadThatFailsIsNoIdleSecond) {
+    FedSource unreadable;
+    unreadable.cpu = {0};
+    unreadable.cpuRead = {false};
+    ProcessWatchRule never(kConditionIdleCpu, false, 1, L"");
+    EXPECT_EQ(TicksUntilMet(never, unreadable, 30), 0);
+    EXPECT_EQ(never.ZeroCpuCount(), 0);
+
+    // One failed read among idle seconds starts the count again, and the field keeps its
+    // last value for that second.
+    FedSource gap;
+    gap.cpu = {0};
+    gap.cpuRead = {true, true, true, true, true, false, true};
+    ProcessWatchRule rule(kConditionIdleCpu, false, 1, L"");
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(rule.Tick(gap).cpuSampled);
+    WatchTickResult failed = rule.Tick(gap);
+    EXPECT_FALSE(failed.met);
+    EXPECT_FALSE(failed.cpuSampled);
+    EXPECT_EQ(TicksUntilMet(rule, gap, 20), 6);
+}
+
 TEST(ProcessWatchRule, EndIsCheckedFirstAndAloneWhenItHolds) {
     FedSource source;
     source.ended = {false, true};

@@ -131,13 +131,15 @@ TEST(ProcessWatcherOnItself, TheCpuFieldShowsEachSecondsOwnTime) {
 // The samples behind the field: each reading moves the baseline forward.
 TEST(ProcessWatcherOnItself, EachSampleStartsWhereTheLastEnded) {
     BoxRecorder boxes;
-    ProcessProbe probe(static_cast<int>(GetCurrentProcessId()));
-    ProbeSource source(probe, nullptr);
+    WatchedProcess process(static_cast<int>(GetCurrentProcessId()));
+    ASSERT_EQ(process.Opening(), WatchOpening::Opened);
+    ProbeSource source(process, nullptr);
     // Works until the system counts 200 ms of processor time for this process.
     unsigned long long before = OwnCpuTime();
     while (OwnCpuTime() - before < 2000000) BurnCpu(20);
     unsigned long long busy = source.CpuDelta();
     EXPECT_GE(busy, 2000000u) << "200 ms of work read as less";
+    EXPECT_TRUE(source.CpuWasRead());
     unsigned long long next = source.CpuDelta();
     EXPECT_LT(next, busy / 2) << "the work was counted again";
     EXPECT_FALSE(source.HasEnded());

@@ -258,6 +258,44 @@ TEST(ScreenPicture, ABandThatCannotBeCopiedShowsNoChange) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// The watch starts while the desktop cannot be read (a locked session, a secure desktop):
+// a reference with a band that failed is no reference. It is taken again at the first
+// comparison where every band copies, and the comparisons start after that one, so the
+// first readable picture reports no change that never happened.
+TEST(ScreenPicture, AReferenceWithAFailedBandIsTakenAgain) {
+    class LockedDesktop : public ScreenPicture {
+    public:
+        LockedDesktop() : ScreenPicture(kArea, 244 * 7) {}
+        bool locked = true;
+
+    protected:
+        bool CopyBand(int rowsDone, int rows) override {
+            if (locked && rowsDone == 14) return false;
+            return ScreenPicture::CopyBand(rowsDone, rows);
+        }
+    };
+    BoxRecorder boxes;
+    ColourPatch patch(kArea);
+    // The bands differ, so that a band holding another band's rows differs from the screen.
+    const std::vector<POINT> marks = {{kArea.left + 5, kArea.bottom - 2}, {kArea.left + 9, kArea.bottom - 12}};
+    for (const POINT& p : marks) patch.SetPixel(p, kBlue);
+    ASSERT_TRUE(WaitForScreen(marks, kBlue));
+    LockedDesktop picture;
+    ASSERT_TRUE(picture.IsReady());
+    picture.TakeReference();
+    EXPECT_FALSE(picture.HasWholeReference());
+    EXPECT_FALSE(picture.HasChanged());
+    picture.locked = false;
+    EXPECT_FALSE(picture.HasChanged()) << "the first readable picture was compared with a broken reference";
+    EXPECT_TRUE(picture.HasWholeReference());
+    EXPECT_FALSE(picture.HasChanged());
+    // From then on a real change is seen.
+    patch.SetPixel({kArea.left + 20, kArea.bottom - 16}, kRed);
+    ASSERT_TRUE(WaitForScreen({{kArea.left + 20, kArea.bottom - 16}}, kRed));
+    EXPECT_TRUE(picture.HasChanged());
+    EXPECT_TRUE(boxes.boxes.empty()) << "a box waits for someone who may not be there";
+}
+
 // The area copied in bands of 7 rows (the top band only 2 rows high) gives the same
 // picture as one copy of the whole, and a change in any band is seen: the bottom row
 // (the first in memory), the rows on both sides of band edges, and the top row.

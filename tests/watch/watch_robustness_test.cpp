@@ -194,6 +194,33 @@ TEST(ScreenWatchRobustness, APictureThatCannotBePreparedIsReportedAfterTheHoldEn
     EXPECT_EQ(system.screenSaverSets.size(), 2u);
 }
 
+// Frame windows that cannot be made (window handles exhausted) refuse the watch as a
+// picture that cannot be prepared does: the hold goes back first, then the boxes, and no
+// bar of the frame is left on the screen.
+TEST(ScreenWatchRobustness, AFrameThatCannotBeMadeRefusesTheWatchAfterTheHoldEnded) {
+    FakePowerSystem system;
+    OrderRecorder boxes(system);
+    PictureScript picture;
+    int made = 0;
+    FrameBarMaker exhausted = [&](const BarRect& bar) -> HWND {
+        if (made == 2) {
+            SetLastError(ERROR_NO_MORE_USER_HANDLES);
+            return nullptr;
+        }
+        ++made;
+        return CreateWindowExW(WS_EX_TOOLWINDOW, kScreenFrameClass, L"", WS_POPUP, bar.x, bar.y, bar.width, bar.height,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    };
+    EXPECT_EQ(WatchScreenArea(WatchOf(true), system, PictureOf(picture), exhausted), WatchResult::Refused);
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[0], L"CreateWindowEx Error Code =1158");
+    EXPECT_EQ(boxes.texts[1], kPictureNotPreparedText);
+    for (const std::vector<bool>& switches : boxes.switchesBefore)
+        EXPECT_EQ(switches, (std::vector<bool>{false, true})) << "a box came while the hold was on";
+    EXPECT_EQ(picture.comparisons, 0) << "the watch ran without its frame";
+    EXPECT_FALSE(FindOwnWindowOfClass(kScreenFrameClass)) << "a bar of the frame was left";
+}
+
 // A fault inside the watch, while the reference is taken or in a tick, ends it: the hold
 // is given back, one box tells of it, and the run is refused (exit code 1).
 TEST(ScreenWatchRobustness, AFaultInsideTheWatchGivesTheHoldBackAndIsReportedOnce) {

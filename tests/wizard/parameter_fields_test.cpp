@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <vector>
+#include <string>
 
 #include "actions/command.h"
 #include "wizard/dialog_position.h"
@@ -290,4 +291,16 @@ TEST(ExitFields, WaitingTimeOutsideTheRangeOrNotANumber) {
             }
         }
     }
+}
+
+// The command box takes what the action takes, less the "Icon " prefix; a paste is
+// measured with the blank it brings and the selection it replaces.
+TEST(CommandFields, PasteIsMeasuredBeforeItGoesIn) {
+    EXPECT_EQ(kLongestCommand + 5, kActionTextLimit);
+    EXPECT_EQ(LengthAfterPaste(L"", 0, 0, 4), 4);
+    EXPECT_EQ(LengthAfterPaste(L"notepad.exe", 11, 11, 4), 16);  // a blank first
+    EXPECT_EQ(LengthAfterPaste(L"notepad.exe ", 12, 12, 4), 16);
+    EXPECT_EQ(LengthAfterPaste(L"notepad.exe", 0, 7, 2), 6);  // over the selection
+    EXPECT_EQ(LengthAfterPaste(L"ab", 5, 9, 1), 4);           // a selection past the end is the end
+    EXPECT_EQ(ComposeCommandText(true, std::wstring(kLongestCommand, L'c').c_str()).Length(), kActionTextLimit);
 }
