@@ -9,7 +9,12 @@ TLR_PREFIX64=$TLR_WINE_ROOT/pfx64
 TLR_PREFIX32=$TLR_WINE_ROOT/pfx32
 # The session-ending test ends every program of its prefix, so it has one of its own.
 TLR_PREFIX_SESSION=$TLR_WINE_ROOT/pfx-session
-TLR_PREFIX_VERSION=2  # bump when the prefix preparation changes
+# Tests that need the bare screen (no virtual desktop, see tlr_make_prefix) run in this one.
+TLR_PREFIX_BARE=$TLR_WINE_ROOT/pfx64-bare
+TLR_PREFIX_VERSION=3  # bump when the prefix preparation changes
+# The virtual display, and the desktop window of that size in which the programs of a test
+# prefix run (see tlr_make_prefix).
+TLR_SCREEN_SIZE=1920x1080
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -148,9 +153,10 @@ tlr_detect_wine() {
   tlr_choose_wine "${1:-$(tlr_machine_kind)}"
 }
 
-# Creates a prefix once: $1 folder, $2 win64 or win32.
+# Creates a prefix once: $1 folder, $2 win64 or win32, $3 "bare" for one whose programs
+# run on the bare screen instead of a virtual desktop.
 tlr_make_prefix() {
-  local pfx=$1 arch=$2
+  local pfx=$1 arch=$2 screen=${3:-desktop}
   if [ -f "$pfx/.tollerup-ready" ] && [ "$(cat "$pfx/.tollerup-ready")" = "$TLR_PREFIX_VERSION" ]; then
     return 0
   fi
@@ -164,6 +170,19 @@ tlr_make_prefix() {
               'MS Shell Dlg 2=IPAPGothic' 'MS UI Gothic=IPAPGothic'; do
     WINEPREFIX=$pfx $TLR_WINE reg add "$key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
   done
+  # Every program of the prefix runs inside one desktop window as large as the display. A
+  # window that is destroyed then goes at once: without a window manager the display keeps
+  # a destroyed window for about two seconds, and a program waits for each of its windows
+  # to go (a met screen watch acted some ten seconds after the change instead of one).
+  # In the desktop window, though, Wine 8 places the pointer of a crossing event by where
+  # the window is after a move instead of where it was: a window moved under the pointer
+  # (the range drag) hears of a pointer position that never was. Its test needs the bare
+  # screen.
+  if [ "$screen" != bare ]; then
+    WINEPREFIX=$pfx $TLR_WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+    WINEPREFIX=$pfx $TLR_WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ \
+      /d "$TLR_SCREEN_SIZE" /f >/dev/null 2>&1
+  fi
   WINEPREFIX=$pfx wineserver -w
   # A new prefix links the Desktop to the Linux home folder: make it a real folder inside
   # the prefix, so that desktop shortcuts made by the tests stay there.
@@ -177,6 +196,7 @@ tlr_make_prefix() {
 tlr_prepare_prefixes() {
   tlr_run tlr_make_prefix "$TLR_PREFIX64" win64
   tlr_run tlr_make_prefix "$TLR_PREFIX_SESSION" win64
+  tlr_run tlr_make_prefix "$TLR_PREFIX_BARE" win64 bare
   if [ "$TLR_CAN_RUN_32" = 1 ]; then tlr_run tlr_make_prefix "$TLR_PREFIX32" win32; fi
 }
 
@@ -187,7 +207,7 @@ TLR_STARTED_XVFB=
 tlr_start_display() {
   local report
   report=$(mktemp /tmp/tollerup-display.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$report" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${TLR_SCREEN_SIZE}x24" -nolisten tcp 3>"$report" >/dev/null 2>&1 &
   TLR_STARTED_XVFB=$!
   local i
   for i in $(seq 100); do
@@ -227,6 +247,8 @@ tlr_start_wineservers() {
   WINEPREFIX=$TLR_PREFIX64 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
   WINEPREFIX=$TLR_PREFIX_SESSION wineserver -p
   WINEPREFIX=$TLR_PREFIX_SESSION $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
+  WINEPREFIX=$TLR_PREFIX_BARE wineserver -p
+  WINEPREFIX=$TLR_PREFIX_BARE $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
   if [ "$TLR_CAN_RUN_32" = 1 ]; then
     WINEPREFIX=$TLR_PREFIX32 wineserver -p
     WINEPREFIX=$TLR_PREFIX32 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
@@ -237,6 +259,7 @@ tlr_stop_all() {
   WINEPREFIX=$TLR_PREFIX64 wineserver -k >/dev/null 2>&1
   WINEPREFIX=$TLR_PREFIX32 wineserver -k >/dev/null 2>&1
   WINEPREFIX=$TLR_PREFIX_SESSION wineserver -k >/dev/null 2>&1
+  WINEPREFIX=$TLR_PREFIX_BARE wineserver -k >/dev/null 2>&1
   if [ -n "$TLR_STARTED_PULSE" ]; then pulseaudio --kill >/dev/null 2>&1; TLR_STARTED_PULSE=; fi
   if [ -n "$TLR_STARTED_XVFB" ]; then kill "$TLR_STARTED_XVFB" 2>/dev/null; wait "$TLR_STARTED_XVFB" 2>/dev/null; TLR_STARTED_XVFB=; fi
 }
@@ -247,8 +270,10 @@ tlr_build() {
   local triple=x86_64-w64-mingw32
   [ "$arch" = x86 ] && triple=i686-w64-mingw32
   local dir=$TLR_BUILD_ROOT/$arch
-  # Only the 64-bit build runs the session-ending test, in its own prefix.
-  [ "$arch" = x64 ] && set -- "$@" -DTLR_SESSION_ENV="WINEPREFIX=$TLR_PREFIX_SESSION"
+  # Only the 64-bit build runs the session-ending test and the tests on the bare screen,
+  # each in its own prefix.
+  [ "$arch" = x64 ] && set -- "$@" -DTLR_SESSION_ENV="WINEPREFIX=$TLR_PREFIX_SESSION" \
+    -DTLR_BARE_SCREEN_ENV="WINEPREFIX=$TLR_PREFIX_BARE"
   tlr_run tlr_configure "$dir" -S "$TLR_ROOT" -B "$dir" \
     -DCMAKE_TOOLCHAIN_FILE="$TLR_ROOT/cmake/toolchain-$triple.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DTLR_WINE="$TLR_WINE" "$@" || return 1
