@@ -82,10 +82,7 @@ TEST(WizardFrame, CancelOnEveryPageOfBothRoadsEndsWithoutAWatch) {
     for (const std::vector<int>& pages : roads) {
         SCOPED_TRACE(pages.back());
         TempFolder folder;
-        folder.WriteSetting(L"Tollerup", L"ScrLeft", 100);
-        folder.WriteSetting(L"Tollerup", L"ScrTop", 100);
-        folder.WriteSetting(L"Tollerup", L"ScrRight", 300);
-        folder.WriteSetting(L"Tollerup", L"ScrBottom", 200);
+        folder.WriteRange(L"Tollerup", Rect(100, 100, 300, 200));
         folder.WriteSetting(L"Tollerup", L"Act", 1);
         folder.WriteSetting(L"Tollerup", L"ParamCmd", L"cmd /c exit");
         OpenWizard open;

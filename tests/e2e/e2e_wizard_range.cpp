@@ -232,13 +232,6 @@ public:
         EXPECT_EQ(folder_.ReadSetting(section, L"ScrBottom"), std::to_wstring(r.bottom));
     }
 
-    void WriteRange(const wchar_t* section, const RECT& r) const {
-        folder_.WriteSetting(section, L"ScrLeft", r.left);
-        folder_.WriteSetting(section, L"ScrTop", r.top);
-        folder_.WriteSetting(section, L"ScrRight", r.right);
-        folder_.WriteSetting(section, L"ScrBottom", r.bottom);
-    }
-
     // Presses OK on every box of the program until the condition holds; keeps the texts.
     bool DismissBoxesUntil(const std::function<bool()>& done, DWORD timeoutMs) {
         return tlr_.DismissBoxesUntil(done, boxes, timeoutMs);
@@ -430,7 +423,7 @@ TEST(WizardRangePage, ThinStripEnablesNext) {
 TEST(WizardRangePage, EscDuringADragKeepsTheEarlierRange) {
     RangeWizard run;
     const RECT earlier = Rect(1300, 560, 1700, 840);
-    run.WriteRange(kWorking, earlier);
+    run.Folder().WriteRange(kWorking, earlier);
     ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
     ASSERT_NO_FATAL_FAILURE(run.OpenRangePage());
     ASSERT_TRUE(run.Sheet().WaitForButtons(true, true, false, kWait));
@@ -468,7 +461,7 @@ TEST(WizardRangePage, BackDropsTheDraggedRangeAndTheFileRangeReturns) {
     RangeWizard run;
     const wchar_t kSaved[] = L"夜の監視";
     const RECT stored = Rect(1250, 520, 1500, 700);
-    run.WriteRange(kSaved, stored);
+    run.Folder().WriteRange(kSaved, stored);
     run.Folder().WriteSetting(kSaved, L"WatchMode", 0);
     ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
     ASSERT_NO_FATAL_FAILURE(run.OpenRangePage(1));
@@ -498,7 +491,7 @@ TEST(WizardRangePage, BackDropsTheDraggedRangeAndTheFileRangeReturns) {
 TEST(WizardRangePage, HoldCheckBoxDefaultsOnAndUncheckedWritesZero) {
     RangeWizard run;
     const RECT stored = Rect(1250, 520, 1500, 700);
-    run.WriteRange(kWorking, stored);
+    run.Folder().WriteRange(kWorking, stored);
     // Back from the action page stores it: give it a parameter to store.
     run.Folder().WriteSetting(kWorking, L"Act", 1);
     run.Folder().WriteSetting(kWorking, L"ParamCmd", L"cmd /c exit");

@@ -115,6 +115,13 @@ void TempFolder::WriteSetting(const std::wstring& section, const std::wstring& k
     WriteSetting(section, key, std::to_wstring(value));
 }
 
+void TempFolder::WriteRange(const std::wstring& section, const RECT& range) const {
+    WriteSetting(section, L"ScrLeft", range.left);
+    WriteSetting(section, L"ScrTop", range.top);
+    WriteSetting(section, L"ScrRight", range.right);
+    WriteSetting(section, L"ScrBottom", range.bottom);
+}
+
 std::wstring TempFolder::ReadSetting(const std::wstring& section, const std::wstring& key,
                                      const std::wstring& fallback) const {
     wchar_t buffer[4096] = {};

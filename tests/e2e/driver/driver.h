@@ -43,6 +43,8 @@ public:
     // Through the system's private-profile functions, as the program reads them.
     void WriteSetting(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
     void WriteSetting(const std::wstring& section, const std::wstring& key, long long value) const;
+    // The screen range of a section: ScrLeft, ScrTop, ScrRight and ScrBottom.
+    void WriteRange(const std::wstring& section, const RECT& range) const;
     std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
                              const std::wstring& fallback = L"") const;
 
