@@ -138,7 +138,7 @@ int RunWizardRoad(StartupState& state, SettingSection& section, SingleInstance& 
     context.section = &section;
     context.capturePath = state.capturePath;
     context.layout = &layout;
-    context.canElevate = state.elevation == kElevationLimited;
+    context.canElevate = CanElevate(state.elevation);
     context.elevation = state.elevation;
     context.currentDirectory = state.currentDirectory;
     context.programPath = state.programPath;

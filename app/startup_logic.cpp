@@ -74,8 +74,12 @@ WideString FileInFolder(const WideString& folder, const wchar_t* fileName) {
     return JoinPath(folder, fileName);
 }
 
+bool CanElevate(int elevation) {
+    return elevation == kElevationLimited;
+}
+
 bool ShouldRelaunchElevated(bool asAdmin, int elevation) {
-    return asAdmin && elevation == kElevationLimited;
+    return asAdmin && CanElevate(elevation);
 }
 
 WideString RunSettingArgument(const WideString& sectionName) {

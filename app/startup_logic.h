@@ -44,8 +44,12 @@ InstanceAnswer AnswerToCreate(bool created, unsigned long error);
 // root, then the file name.
 WideString FileInFolder(const WideString& folder, const wchar_t* fileName);
 
+// Whether this process could be elevated: its token is limited (ElevationState 2). The
+// action page offers the administrator box only then.
+bool CanElevate(int elevation);
+
 // Whether a setting that asks to run as administrator ("AsAdmin") is started again
-// elevated: only when this process could be elevated (ElevationState 2).
+// elevated: only when this process could be elevated.
 bool ShouldRelaunchElevated(bool asAdmin, int elevation);
 
 // The argument texts of the two roads of a saved setting: "#" and the name runs it (the

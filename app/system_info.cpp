@@ -84,10 +84,14 @@ OsLevel CheckOsLevel(BOOL* wow64, int* elevation) {
     return level;
 }
 
+int RegistryViewFlagFor(bool underWow64) {
+    return underWow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}
+
 void InitRegistryViewFlag() {
     BOOL wow64 = FALSE;
     CheckOsLevel(&wow64, nullptr);
-    registryViewFlag = wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    registryViewFlag = RegistryViewFlagFor(wow64 != FALSE);
 }
 
 WideString ModuleFilePath(HMODULE module, unsigned long firstSize) {

@@ -23,7 +23,10 @@ int ElevationFromTokenType(int tokenElevationType);
 // Level 0 shows "このＯＳではサポートされていません。".
 OsLevel CheckOsLevel(BOOL* wow64, int* elevation);
 
-// KEY_WOW64_64KEY under WOW64, else KEY_WOW64_32KEY; set once at start.
+// The registry view of the user's settings that the program changes: KEY_WOW64_64KEY
+// under WOW64, else KEY_WOW64_32KEY.
+int RegistryViewFlagFor(bool underWow64);
+// That view for this process; set once at start.
 extern int registryViewFlag;
 void InitRegistryViewFlag();
 

@@ -9,7 +9,19 @@ TLR_PREFIX64=$TLR_WINE_ROOT/pfx64
 TLR_PREFIX32=$TLR_WINE_ROOT/pfx32
 # The session-ending test ends every program of its prefix, so it has one of its own.
 TLR_PREFIX_SESSION=$TLR_WINE_ROOT/pfx-session
-TLR_PREFIX_VERSION=2  # bump when the prefix preparation changes
+# Tests that need the bare screen (no virtual desktop, see tlr_make_prefix) run in these;
+# scripts/run.sh, the benchmarks and the wizard pictures use the 64-bit one, so that they
+# show the program as it runs on a user's screen.
+TLR_PREFIX64_BARE=$TLR_WINE_ROOT/pfx64-bare
+TLR_PREFIX32_BARE=$TLR_WINE_ROOT/pfx32-bare
+# The tests of the two builds run side by side, each on a display of its own; a prefix
+# serves one display. The 32-bit program's refusal under WOW64 therefore runs in a 64-bit
+# prefix of the 32-bit tests.
+TLR_PREFIX_WOW64=$TLR_WINE_ROOT/pfx64-wow
+TLR_PREFIX_VERSION=3  # bump when the prefix preparation changes
+# The virtual display, and the desktop window of that size in which the programs of a test
+# prefix run (see tlr_make_prefix).
+TLR_SCREEN_SIZE=1920x1080
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -99,6 +111,8 @@ tlr_install_packages() {
   fi
 }
 
+tlr_has_arch() { case " $TLR_ARCHS " in *" $1 "*) return 0;; esac; return 1; }
+
 # Runs a step with effects (installing, preparing, building, starting, testing), or in a
 # dry run prints it, one line each, as "would run:" and the words of the command.
 tlr_run() {
@@ -148,9 +162,10 @@ tlr_detect_wine() {
   tlr_choose_wine "${1:-$(tlr_machine_kind)}"
 }
 
-# Creates a prefix once: $1 folder, $2 win64 or win32.
+# Creates a prefix once: $1 folder, $2 win64 or win32, $3 "bare" for one whose programs
+# run on the bare screen instead of a virtual desktop.
 tlr_make_prefix() {
-  local pfx=$1 arch=$2
+  local pfx=$1 arch=$2 screen=${3:-desktop}
   if [ -f "$pfx/.tollerup-ready" ] && [ "$(cat "$pfx/.tollerup-ready")" = "$TLR_PREFIX_VERSION" ]; then
     return 0
   fi
@@ -164,6 +179,19 @@ tlr_make_prefix() {
               'MS Shell Dlg 2=IPAPGothic' 'MS UI Gothic=IPAPGothic'; do
     WINEPREFIX=$pfx $TLR_WINE reg add "$key" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
   done
+  # Every program of the prefix runs inside one desktop window as large as the display. A
+  # window that is destroyed then goes at once: without a window manager the display keeps
+  # a destroyed window for about two seconds, and a program waits for each of its windows
+  # to go (a met screen watch acted some ten seconds after the change instead of one).
+  # In the desktop window, though, Wine 8 places the pointer of a crossing event by where
+  # the window is after a move instead of where it was: a window moved under the pointer
+  # (the range drag) hears of a pointer position that never was. Its test needs the bare
+  # screen.
+  if [ "$screen" != bare ]; then
+    WINEPREFIX=$pfx $TLR_WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+    WINEPREFIX=$pfx $TLR_WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ \
+      /d "$TLR_SCREEN_SIZE" /f >/dev/null 2>&1
+  fi
   WINEPREFIX=$pfx wineserver -w
   # A new prefix links the Desktop to the Linux home folder: make it a real folder inside
   # the prefix, so that desktop shortcuts made by the tests stay there.
@@ -174,25 +202,42 @@ tlr_make_prefix() {
   echo "$TLR_PREFIX_VERSION" > "$pfx/.tollerup-ready"
 }
 
-tlr_prepare_prefixes() {
-  tlr_run tlr_make_prefix "$TLR_PREFIX64" win64
-  tlr_run tlr_make_prefix "$TLR_PREFIX_SESSION" win64
-  if [ "$TLR_CAN_RUN_32" = 1 ]; then tlr_run tlr_make_prefix "$TLR_PREFIX32" win32; fi
+# The prefixes of the tests of a build that can run here: $1 x64 or x86; one folder a line.
+tlr_test_prefixes() {
+  case $1 in
+    x64) printf '%s\n' "$TLR_PREFIX64" "$TLR_PREFIX_SESSION" "$TLR_PREFIX64_BARE" ;;
+    x86) [ "$TLR_CAN_RUN_32" = 1 ] && printf '%s\n' "$TLR_PREFIX32" "$TLR_PREFIX32_BARE" "$TLR_PREFIX_WOW64" ;;
+  esac
+  return 0
 }
 
-TLR_STARTED_XVFB=
+tlr_prepare_prefixes() {
+  if tlr_has_arch x64; then
+    tlr_run tlr_make_prefix "$TLR_PREFIX64" win64
+    tlr_run tlr_make_prefix "$TLR_PREFIX_SESSION" win64
+    tlr_run tlr_make_prefix "$TLR_PREFIX64_BARE" win64 bare
+  fi
+  if tlr_has_arch x86 && [ "$TLR_CAN_RUN_32" = 1 ]; then
+    tlr_run tlr_make_prefix "$TLR_PREFIX32" win32
+    tlr_run tlr_make_prefix "$TLR_PREFIX32_BARE" win32 bare
+    tlr_run tlr_make_prefix "$TLR_PREFIX_WOW64" win64
+  fi
+}
+
+TLR_STARTED_XVFB=()
 # A display of our own: Xvfb chooses a free number itself and reports it, so that runs
 # started at the same moment never share a display (one run ending its display would end
 # the programs of the other).
 tlr_start_display() {
   local report
   report=$(mktemp /tmp/tollerup-display.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$report" >/dev/null 2>&1 &
-  TLR_STARTED_XVFB=$!
+  Xvfb -displayfd 3 -screen 0 "${TLR_SCREEN_SIZE}x24" -nolisten tcp 3>"$report" >/dev/null 2>&1 &
+  local pid=$!
+  TLR_STARTED_XVFB+=("$pid")
   local i
   for i in $(seq 100); do
     [ -s "$report" ] && break
-    kill -0 "$TLR_STARTED_XVFB" 2>/dev/null || break
+    kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
   local n
@@ -219,26 +264,28 @@ tlr_start_audio() {
   fi
 }
 
-# Keeps one wineserver per prefix for the whole run, with the prefix's services already
-# started: services started by a test would inherit the test runner's output pipes and
-# keep them open after the test has ended.
+# Keeps one wineserver per prefix of a build's tests for the whole run, with the prefix's
+# services already started: services started by a test would inherit the test runner's
+# output pipes and keep them open after the test has ended. $1 x64 or x86; the prefixes
+# go with the display in DISPLAY.
 tlr_start_wineservers() {
-  WINEPREFIX=$TLR_PREFIX64 wineserver -p
-  WINEPREFIX=$TLR_PREFIX64 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
-  WINEPREFIX=$TLR_PREFIX_SESSION wineserver -p
-  WINEPREFIX=$TLR_PREFIX_SESSION $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
-  if [ "$TLR_CAN_RUN_32" = 1 ]; then
-    WINEPREFIX=$TLR_PREFIX32 wineserver -p
-    WINEPREFIX=$TLR_PREFIX32 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
-  fi
+  local pfx
+  while read -r pfx; do
+    [ -n "$pfx" ] || continue
+    WINEPREFIX=$pfx wineserver -p
+    WINEPREFIX=$pfx $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
+  done < <(tlr_test_prefixes "$1")
 }
 
 tlr_stop_all() {
-  WINEPREFIX=$TLR_PREFIX64 wineserver -k >/dev/null 2>&1
-  WINEPREFIX=$TLR_PREFIX32 wineserver -k >/dev/null 2>&1
-  WINEPREFIX=$TLR_PREFIX_SESSION wineserver -k >/dev/null 2>&1
+  local pfx pid
+  for pfx in "$TLR_PREFIX64" "$TLR_PREFIX_SESSION" "$TLR_PREFIX64_BARE" "$TLR_PREFIX32" "$TLR_PREFIX32_BARE" \
+             "$TLR_PREFIX_WOW64"; do
+    [ -d "$pfx" ] && WINEPREFIX=$pfx wineserver -k >/dev/null 2>&1
+  done
   if [ -n "$TLR_STARTED_PULSE" ]; then pulseaudio --kill >/dev/null 2>&1; TLR_STARTED_PULSE=; fi
-  if [ -n "$TLR_STARTED_XVFB" ]; then kill "$TLR_STARTED_XVFB" 2>/dev/null; wait "$TLR_STARTED_XVFB" 2>/dev/null; TLR_STARTED_XVFB=; fi
+  for pid in "${TLR_STARTED_XVFB[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+  TLR_STARTED_XVFB=()
 }
 
 # Configures and builds one architecture: $1 x64 or x86, then extra cmake arguments.
@@ -247,8 +294,10 @@ tlr_build() {
   local triple=x86_64-w64-mingw32
   [ "$arch" = x86 ] && triple=i686-w64-mingw32
   local dir=$TLR_BUILD_ROOT/$arch
-  # Only the 64-bit build runs the session-ending test, in its own prefix.
-  [ "$arch" = x64 ] && set -- "$@" -DTLR_SESSION_ENV="WINEPREFIX=$TLR_PREFIX_SESSION"
+  # Only the 64-bit build runs the session-ending test, in its own prefix; the tests on the
+  # bare screen run in a prefix of their own too (the 32-bit build's: see test.sh).
+  [ "$arch" = x64 ] && set -- "$@" -DTLR_SESSION_ENV="WINEPREFIX=$TLR_PREFIX_SESSION" \
+    -DTLR_BARE_SCREEN_ENV="WINEPREFIX=$TLR_PREFIX64_BARE"
   tlr_run tlr_configure "$dir" -S "$TLR_ROOT" -B "$dir" \
     -DCMAKE_TOOLCHAIN_FILE="$TLR_ROOT/cmake/toolchain-$triple.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DTLR_WINE="$TLR_WINE" "$@" || return 1

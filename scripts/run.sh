@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 
 tlr_install_packages || exit 1
 tlr_detect_wine
-tlr_make_prefix "$TLR_PREFIX64" win64
+tlr_make_prefix "$TLR_PREFIX64_BARE" win64 bare
 mkdir -p "$TLR_BUILD_ROOT"
 exe=$TLR_BUILD_ROOT/x64/bin/TLR64.exe
 if [ ! -f "$TLR_BUILD_ROOT/x64/CMakeCache.txt" ]; then
@@ -15,7 +15,7 @@ if [ ! -f "$TLR_BUILD_ROOT/x64/CMakeCache.txt" ]; then
 else
   cmake --build "$TLR_BUILD_ROOT/x64" --target TLR64 -j"$(nproc)" >/dev/null || exit 1
 fi
-export WINEPREFIX=$TLR_PREFIX64
+export WINEPREFIX=$TLR_PREFIX64_BARE
 
 if [ -n "${DISPLAY:-}" ]; then
   exec $TLR_WINE "$exe" "$@"

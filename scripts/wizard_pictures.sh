@@ -6,14 +6,14 @@ source "$(dirname "$0")/lib.sh"
 
 tlr_install_packages || exit 1
 tlr_detect_wine
-tlr_make_prefix "$TLR_PREFIX64" win64
+tlr_make_prefix "$TLR_PREFIX64_BARE" win64 bare
 mkdir -p "$TLR_BUILD_ROOT"
 tlr_build x64 || exit 1
 cmake --build "$TLR_BUILD_ROOT/x64" --target wizard_pictures -j"$(nproc)" >/dev/null || exit 1
 
 trap tlr_stop_all EXIT
 tlr_start_display
-export WINEPREFIX=$TLR_PREFIX64
+export WINEPREFIX=$TLR_PREFIX64_BARE
 wineserver -p
 $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
 

@@ -50,10 +50,9 @@ TEST(Reporters, BoxKindsAndNarrowNamesInTheAnsiCodePage) {
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO | MB_TOPMOST | MB_SETFOREGROUND));
     EXPECT_EQ(boxes.boxes[1].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_TOPMOST | MB_SETFOREGROUND));
-    if (GetACP() == 932) {
-        // "休止状態エラー" in Shift-JIS reads back as the Japanese name.
-        EXPECT_EQ(AnsiToWide("\x8b\x78\x8e\x7e\x8f\xf3\x91\xd4\x83\x47\x83\x89\x81\x5b").str(), L"休止状態エラー");
-    }
+    // "休止状態エラー" in Shift-JIS reads back as the Japanese name.
+    ASSERT_EQ(GetACP(), 932u) << "the tests run in the Japanese code page (LANG=ja_JP.UTF-8)";
+    EXPECT_EQ(AnsiToWide("\x8b\x78\x8e\x7e\x8f\xf3\x91\xd4\x83\x47\x83\x89\x81\x5b").str(), L"休止状態エラー");
     EXPECT_EQ(AnsiToWide("WriteFile1").str(), L"WriteFile1");
 }
 
@@ -102,20 +101,39 @@ TEST(SystemInfo, VersionLevelAndElevation) {
         expected = v.dwBuildNumber >= 22000 ? 6 : 5;
     else if (v.dwMajorVersion == 6)
         expected = static_cast<int>(v.dwMinorVersion) + 1;
+    // What the system says of this process, asked here directly.
+    BOOL actualWow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &actualWow64));
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size));
+    CloseHandle(token);
+
     BoxRecorder boxes;
     BOOL wow64 = 2;
     int elevation = 0;
     EXPECT_EQ(CheckOsLevel(&wow64, &elevation), expected);
-    EXPECT_TRUE(wow64 == TRUE || wow64 == FALSE);
-    EXPECT_GE(elevation, 1);
-    EXPECT_LE(elevation, 3);
+    EXPECT_EQ(wow64, actualWow64);
+    EXPECT_EQ(elevation, ElevationFromTokenType(type));
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(ElevationFromTokenType(TokenElevationTypeDefault), 1);
     EXPECT_EQ(ElevationFromTokenType(TokenElevationTypeLimited), 2);
     EXPECT_EQ(ElevationFromTokenType(TokenElevationTypeFull), 3);
     EXPECT_EQ(ElevationFromTokenType(99), 1);
+}
+
+// The settings the program changes in the registry are those of the system's own view:
+// the 64-bit one for the 32-bit build under WOW64.
+TEST(SystemInfo, RegistryViewFollowsWow64) {
+    EXPECT_EQ(RegistryViewFlagFor(true), KEY_WOW64_64KEY);
+    EXPECT_EQ(RegistryViewFlagFor(false), KEY_WOW64_32KEY);
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    registryViewFlag = 0;
     InitRegistryViewFlag();
-    EXPECT_EQ(registryViewFlag, wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
+    EXPECT_EQ(registryViewFlag, RegistryViewFlagFor(wow64 != FALSE));
 }
 
 TEST(DialogHelpers, FontsRangesAndRadioGroups) {

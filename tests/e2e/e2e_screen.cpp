@@ -10,59 +10,20 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "driver/mouse_driver.h"
+#include "driver/system_state.h"
 
 using namespace e2e;
 
 namespace {
 const DWORD kWait = 20000;
 const wchar_t kSection[] = L"screen";
-const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-const wchar_t kScreenSaveActive[] = L"ScreenSaveActive";
 const wchar_t kPowerSchemeFailure[] = L"PowerGetActiveScheme Error Code =";
 const COLORREF kGreen = RGB(40, 160, 90);
 const COLORREF kBlue = RGB(20, 40, 220);
 // The command action of every run (the settings file drops the quotes around it).
 const wchar_t kCommand[] = L"cmd /c echo done>action.txt";
-const UINT kSetColour = WM_APP + 1;
-const UINT kExitPatch = WM_APP + 2;
 const UINT kSetPixel = WM_APP + 3;
-
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-// The screen saver's value in the user's profile; absent reads as "(absent)".
-std::wstring ReadScreenSaveActive() {
-    wchar_t value[64] = {};
-    DWORD bytes = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kScreenSaveActive, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
-        ERROR_SUCCESS)
-        return L"(absent)";
-    return value;
-}
-
-void WriteScreenSaveActive(const std::wstring& value) {
-    if (value == L"(absent)") {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kScreenSaveActive);
-        return;
-    }
-    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kScreenSaveActive, REG_SZ, value.c_str(),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-// Sets the value for a test and puts the one found before back at its end.
-class ScreenSaverValue {
-public:
-    explicit ScreenSaverValue(const std::wstring& value) : original_(ReadScreenSaveActive()) {
-        WriteScreenSaveActive(value);
-    }
-    ~ScreenSaverValue() { WriteScreenSaveActive(original_); }
-    ScreenSaverValue(const ScreenSaverValue&) = delete;
-    ScreenSaverValue& operator=(const ScreenSaverValue&) = delete;
-
-private:
-    std::wstring original_;
-};
 
 // The screen shows the colour at the point.
 bool ScreenShows(POINT at, COLORREF colour) {
@@ -70,9 +31,9 @@ bool ScreenShows(POINT at, COLORREF colour) {
     return GrabScreenPixels(one)[0] == Rgb(colour);
 }
 
-// What the note's size must be for these lines: the widest line plus 4 by the sum of
-// the line heights, measured in the menu font as the system gives it to every program.
-SIZE ExpectedNoteSize(const std::vector<std::wstring>& lines) {
+// The widest of the lines and their height together, in the menu font as the system gives
+// it to every program.
+SIZE TextSize(const std::vector<std::wstring>& lines) {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = static_cast<UINT>(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth));
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
@@ -82,13 +43,8 @@ SIZE ExpectedNoteSize(const std::vector<std::wstring>& lines) {
     SIZE size = {0, 0};
     for (const std::wstring& line : lines) {
         SIZE extent = {0, 0};
-        if (line.empty()) {
-            GetTextExtentPoint32W(dc, L" ", 1, &extent);
-            extent.cx = 0;
-        } else {
-            GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
-        }
-        if (extent.cx + 4 > size.cx) size.cx = extent.cx + 4;
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+        if (extent.cx > size.cx) size.cx = extent.cx;
         size.cy += extent.cy;
     }
     SelectObject(dc, previous);
@@ -97,15 +53,23 @@ SIZE ExpectedNoteSize(const std::vector<std::wstring>& lines) {
     return size;
 }
 
-// A real click of the mouse at a screen point.
-void Click(POINT at, bool right) {
-    SetCursorPos(at.x, at.y);
-    Sleep(100);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+// The lines of text a window shows inside its one-pixel frame: runs of pixel rows with
+// dark pixels, separated by rows without.
+int ShownTextLines(const RECT& window) {
+    long w = window.right - window.left, h = window.bottom - window.top;
+    std::vector<DWORD> pixels = GrabScreenPixels(window);
+    int lines = 0;
+    bool inLine = false;
+    for (long y = 1; y < h - 1; ++y) {
+        bool dark = false;
+        for (long x = 1; x < w - 1 && !dark; ++x) {
+            DWORD p = pixels[static_cast<size_t>(y * w + x)];
+            dark = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 128;
+        }
+        if (dark && !inLine) ++lines;
+        inLine = dark;
+    }
+    return lines;
 }
 
 POINT Centre(const RECT& r) {
@@ -127,10 +91,6 @@ public:
         folder_.WriteSetting(kSection, L"Act", 1);
         folder_.WriteSetting(kSection, L"ParamCmd", std::wstring(L"\"") + kCommand + L"\"");
     }
-    ~ScreenRun() {
-        if (patchWindow_) SendMessageTimeoutW(patchWindow_, kExitPatch, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
-    }
-
     const TempFolder& Folder() const { return folder_; }
     Program& Tlr() { return tlr_; }
 
@@ -140,23 +100,23 @@ public:
                  area_.bottom + 20);
         ASSERT_TRUE(patch_.Start(HelperPath(L"colour_patch"), arguments, folder_.Path()));
         patchWindow_ = patch_.WaitForWindowTitled(L"TLR colour patch", kWait);
-        ASSERT_TRUE(patchWindow_);
+        ASSERT_TRUE(patchWindow_) << "the colour patch shows no window";
         // Painted: both corners of the area show the patch.
         POINT first = {area_.left, area_.top}, last = {area_.right - 1, area_.bottom - 1};
         ASSERT_TRUE(WaitUntil([&] { return ScreenShows(first, kGreen) && ScreenShows(last, kGreen); }, kWait))
-            << "the patch does not show";
-    }
-    void SetPatchColour(COLORREF colour) {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(patchWindow_, kSetColour, colour, 0, SMTO_ABORTIFHUNG, 2000, &result);
+            << "the patch does not show; " << patch_.ShowsAt(patchWindow_, first).message();
     }
     // Gives one pixel of the screen (inside the patch) another colour and waits until the
     // screen shows it.
-    bool SetScreenPixel(POINT at, COLORREF colour) {
-        DWORD_PTR result = 0;
+    ::testing::AssertionResult SetScreenPixel(POINT at, COLORREF colour) {
+        ::testing::AssertionResult onTop = patch_.ShowsAt(patchWindow_, at);
+        if (!onTop) return onTop;
         LPARAM where = MAKELPARAM(at.x - (area_.left - 20), at.y - (area_.top - 20));
-        if (!SendMessageTimeoutW(patchWindow_, kSetPixel, colour, where, SMTO_ABORTIFHUNG, 2000, &result)) return false;
-        return WaitUntil([&] { return ScreenShows(at, colour); }, kWait);
+        ::testing::AssertionResult sent = patch_.Send(patchWindow_, kSetPixel, colour, where);
+        if (!sent) return sent;
+        if (!WaitUntil([&] { return ScreenShows(at, colour); }, kWait))
+            return ::testing::AssertionFailure() << "the pixel did not change on the screen";
+        return ::testing::AssertionSuccess();
     }
 
     void Start() { ASSERT_TRUE(tlr_.Start(ProgramPath(), std::wstring(L"#") + kSection, folder_.Path())); }
@@ -167,14 +127,17 @@ public:
         return tlr_.DismissBoxesUntil(done, boxes, timeoutMs);
     }
 
-    // Waits for the four frame bars and the note, answering the boxes before them.
-    bool WaitForWatch() {
-        return DismissBoxesUntil(
-            [&] {
-                FindWatchWindows();
-                return frames.size() == 4 && note != nullptr;
-            },
-            kWait);
+    // Waits for the four frame bars and the note, answering the boxes before them, and
+    // for the watch to run its loop: it pictures the area after it has shown them.
+    ::testing::AssertionResult WaitForWatch() {
+        if (!DismissBoxesUntil(
+                [&] {
+                    FindWatchWindows();
+                    return frames.size() == 4 && note != nullptr;
+                },
+                kWait))
+            return ::testing::AssertionFailure() << "no frame and note";
+        return tlr_.TakesMessages(frames[0], kWait);
     }
 
     void FindWatchWindows() {
@@ -223,9 +186,10 @@ public:
         for (HWND w : frames) EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
     }
 
-    // The note is as large as the expected lines: the watch line, the hold line when the
-    // hold is on (no saved settings under Wine, where the power scheme cannot be read),
-    // the command kind, the command and the cancel line.
+    // The note holds its lines, each of which fits inside its frame, and shows as many
+    // lines of text: the watch line, the hold line when the hold is on (no saved settings
+    // under Wine, where the power scheme cannot be read), the command kind, the command
+    // and the cancel line.
     void ExpectNoteFor(bool hold) const {
         ASSERT_TRUE(note);
         std::vector<std::wstring> lines = {L"Tollerup により枠の中を監視中"};
@@ -233,10 +197,18 @@ public:
         lines.push_back(L"動作：DOSコマンドを実行する");
         lines.push_back(kCommand);
         lines.push_back(L"キャンセルするにはこれをクリックしてください");
-        SIZE expected = ExpectedNoteSize(lines);
+        SIZE text = TextSize(lines);
         RECT r = WindowRect(note);
-        EXPECT_EQ(r.right - r.left, expected.cx) << "the note is not as wide as its widest line";
-        EXPECT_EQ(r.bottom - r.top, expected.cy) << "the note is not as high as its lines";
+        EXPECT_LE(text.cx, r.right - r.left - 2) << "a line is wider than the note";
+        EXPECT_LE(text.cy, r.bottom - r.top) << "the lines are higher than the note";
+        int shown = 0;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                shown = ShownTextLines(r);
+                return shown == static_cast<int>(lines.size());
+            },
+            kWait))
+            << "the note shows " << shown << " lines of text, not " << lines.size();
     }
 
     // Waits for the end of the process, answering boxes; expects the exit code.
@@ -311,10 +283,7 @@ void ExpectDottedLine(const CaptureFile& capture, int x0, int y0, int x1, int y1
 // The program ended, with neither the capture nor the command of the action.
 void ExpectNoCaptureNorAction(ScreenRun& run) {
     EXPECT_FALSE(run.Folder().Exists(L"Capture.bmp"));
-    int started = run.Tlr().StartedProcesses();
-    if (started >= 0) {
-        EXPECT_EQ(started, 0) << "the program started a process";
-    }
+    EXPECT_EQ(run.Tlr().StartedProcesses(), 0) << "the program started a process";
     EXPECT_FALSE(run.Folder().Exists(L"action.txt"));
 }
 
@@ -324,11 +293,11 @@ TEST(ScreenWatch, HoldOnShowsFrameAndNoteAndLeftClickOnTheNoteCancels) {
     ScreenSaverValue before(L"1");
     const RECT area = Rect(100, 100, 500, 400);
     ScreenRun run(area, -1);  // SSHold absent: on
-    run.ShowPatch();
-    run.Start();
-    ASSERT_TRUE(run.WaitForWatch()) << "no frame and note";
+    ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
+    ASSERT_NO_FATAL_FAILURE(run.Start());
+    ASSERT_TRUE(run.WaitForWatch());
     // Under Wine the power scheme cannot be read nor set: reading and zeroing each report.
-    if (UnderWine()) {
+    if (RunsUnderWine()) {
         EXPECT_EQ(run.PowerSchemeBoxes(), 2);
     }
     run.ExpectFrameAroundArea();
@@ -336,15 +305,15 @@ TEST(ScreenWatch, HoldOnShowsFrameAndNoteAndLeftClickOnTheNoteCancels) {
     RECT note = WindowRect(run.note);
     EXPECT_EQ(note.left, area.right);
     EXPECT_EQ(note.top, area.top);
-    if (UnderWine()) {
+    if (RunsUnderWine()) {
         run.ExpectNoteFor(true);
     }
     EXPECT_EQ(ReadScreenSaveActive(), L"0");
 
     size_t boxesBefore = run.boxes.size();
-    Click(Centre(note), false);
+    ASSERT_TRUE(MouseClick(MouseButton::Left, Centre(note)));
     run.ExpectExit(0);
-    if (UnderWine()) {
+    if (RunsUnderWine()) {
         EXPECT_EQ(run.boxes.size() - boxesBefore, 1u);  // restoring reports once
     }
     run.PowerSchemeBoxes();
@@ -357,10 +326,10 @@ TEST(ScreenWatch, HoldOffLeavesTheScreenSaverAndRightClickOnTheNoteCancels) {
     ScreenSaverValue before(L"1");
     const RECT area = Rect(1500, 300, 1900, 700);
     ScreenRun run(area, 0);
-    run.ShowPatch();
-    run.Start();
-    ASSERT_TRUE(run.WaitForWatch()) << "no frame and note";
-    if (UnderWine()) {
+    ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
+    ASSERT_NO_FATAL_FAILURE(run.Start());
+    ASSERT_TRUE(run.WaitForWatch());
+    if (RunsUnderWine()) {
         EXPECT_EQ(run.PowerSchemeBoxes(), 1);  // the time-outs are still read
     }
     run.ExpectFrameAroundArea();
@@ -371,10 +340,10 @@ TEST(ScreenWatch, HoldOffLeavesTheScreenSaverAndRightClickOnTheNoteCancels) {
     run.ExpectNoteFor(false);
     EXPECT_EQ(ReadScreenSaveActive(), L"1");
 
-    Click(Centre(note), true);
+    ASSERT_TRUE(MouseClick(MouseButton::Right, Centre(note)));
     run.ExpectExit(0);
     run.PowerSchemeBoxes();
-    if (UnderWine()) {
+    if (RunsUnderWine()) {
         EXPECT_EQ(run.boxes.size(), 1u);  // nothing to restore
     }
     ExpectNoCaptureNorAction(run);
@@ -390,9 +359,9 @@ TEST(ScreenWatch, FrameClickDoesNothingAndTheAreasLastPixelEndsTheWatch) {
     ScreenSaverValue before(L"0");
     const RECT area = Rect(1400, 880, 1800, 1000);
     ScreenRun run(area, 1);
-    run.ShowPatch();
-    run.Start();
-    ASSERT_TRUE(run.WaitForWatch()) << "no frame and note";
+    ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
+    ASSERT_NO_FATAL_FAILURE(run.Start());
+    ASSERT_TRUE(run.WaitForWatch());
     run.ExpectFrameAroundArea();
     // Above the area, left edges aligned.
     RECT note = WindowRect(run.note);
@@ -400,14 +369,14 @@ TEST(ScreenWatch, FrameClickDoesNothingAndTheAreasLastPixelEndsTheWatch) {
     EXPECT_EQ(note.bottom, area.top);
     EXPECT_EQ(ReadScreenSaveActive(), L"0");
 
-    Click(Centre(WindowRect(run.frames[0])), false);
+    ASSERT_TRUE(MouseClick(MouseButton::Left, Centre(WindowRect(run.frames[0]))));
     const POINT last = {area.right - 1, area.bottom - 1};
-    ASSERT_TRUE(run.SetScreenPixel(last, kBlue)) << "the pixel did not change on the screen";
+    ASSERT_TRUE(run.SetScreenPixel(last, kBlue));
 
     ASSERT_TRUE(run.DismissBoxesUntil([&] { return run.Folder().Exists(L"action.txt"); }, 40000))
         << "the command action did not run";
     run.ExpectExit(0);
-    if (UnderWine()) {
+    if (RunsUnderWine()) {
         EXPECT_EQ(run.PowerSchemeBoxes(), 3);  // read, zero, restore
     }
     EXPECT_EQ(ReadScreenSaveActive(), L"0");
@@ -431,7 +400,7 @@ TEST(ScreenWatch, FrameClickDoesNothingAndTheAreasLastPixelEndsTheWatch) {
 TEST(ScreenWatch, AreaWithoutExtentIsRefused) {
     ScreenSaverValue before(L"1");
     ScreenRun run(Rect(300, 200, 300, 400), -1);
-    run.Start();
+    ASSERT_NO_FATAL_FAILURE(run.Start());
     MessageBoxInfo box = run.Tlr().WaitForMessageBox(kWait);
     ASSERT_TRUE(box) << "no box";
     EXPECT_EQ(box.text, L"監視範囲に幅または高さがありません。画面範囲を指定し直してください");

@@ -68,7 +68,7 @@ TEST(SettingsFile, Utf16WithByteOrderMark) {
 }
 
 TEST(SettingsFile, ShiftJisInTheJapaneseCodePage) {
-    if (GetACP() != 932) GTEST_SKIP() << "the ANSI code page is not Shift-JIS";
+    ASSERT_EQ(GetACP(), 932u) << "the tests run in the Japanese code page (LANG=ja_JP.UTF-8)";
     // "[設定]" in Shift-JIS.
     std::string bytes = std::string("[\x90\xdd\x92\xe8]\r\n") + kQuiet;
     RunOnFile(bytes, L"#設定", 0, L"");

@@ -6,13 +6,13 @@
 
 #include <psapi.h>
 
-#include <algorithm>
 #include <cctype>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "driver/driver.h"
+#include "driver/system_state.h"
 #include "driver/wizard_driver.h"
 #include "windows7_imports.h"
 
@@ -162,13 +162,6 @@ private:
     bool valid_ = false;
     std::set<Import> imports_;
 };
-
-std::wstring UnixToWindowsPath(const std::wstring& path) {
-    if (path.empty() || path[0] != L'/') return path;
-    std::wstring out = L"Z:" + path;
-    std::replace(out.begin(), out.end(), L'/', L'\\');
-    return out;
-}
 
 // The program of this build, and the other build's when the test run names it.
 std::vector<std::wstring> Programs() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "driver/system_state.h"
 #include "driver/wizard_driver.h"
 
 using namespace e2e;
@@ -38,23 +39,6 @@ const int kPromptCancel = 9104;
 const wchar_t kSaveTitle[] = L"監視・実行パラメーターの保存とショートカットの作成";
 const wchar_t kNoParameter[] = L"動作のパラメータが入力されていません";
 const wchar_t kDesktopQuestion[] = L"ショートカットをデスクトップに作成しますか？";
-
-// The token the tests run with is the one the program gets.
-int ElevationTypeOfToken() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return 0;
-    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size);
-    CloseHandle(token);
-    return static_cast<int>(type);
-}
-bool Elevated() {
-    return ElevationTypeOfToken() == TokenElevationTypeFull;
-}
-std::wstring Title(const std::wstring& base) {
-    return Elevated() ? base + L"(昇格中)" : base;
-}
 
 std::wstring DesktopFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -261,7 +245,7 @@ TEST(ActionPage, ShowsTheSettingAndBackStoresIt) {
     f.WriteSetting(L"Tollerup", L"Capture", 1);
     f.WriteSetting(L"Tollerup", L"AsAdmin", 1);
     ASSERT_NO_FATAL_FAILURE(w.OpenActionPage());
-    EXPECT_EQ(w.Sheet().Caption(), Title(L"Tollerup 動作の指定"));
+    EXPECT_EQ(w.Sheet().Caption(), PageTitle(L"Tollerup 動作の指定"));
     w.ExpectOnActionPage();
     EXPECT_TRUE(IsChecked(w.Control(kCapture)));
     EXPECT_TRUE(IsChecked(w.Control(kCommandRadio)));
@@ -274,7 +258,7 @@ TEST(ActionPage, ShowsTheSettingAndBackStoresIt) {
     EXPECT_TRUE(IsEnabled(w.Control(kSave)));  // the screen mode
     EXPECT_EQ(WindowText(w.Control(kSettingName)), L"");
     // The program cannot be elevated further (or at all): the box is off.
-    bool canElevate = ElevationTypeOfToken() == TokenElevationTypeLimited;
+    bool canElevate = TestTokenElevation() == TokenElevationTypeLimited;
     EXPECT_EQ(IsEnabled(w.Control(kAsAdmin)), canElevate);
     EXPECT_EQ(IsChecked(w.Control(kAsAdmin)), canElevate);
 
@@ -317,13 +301,13 @@ TEST(ActionPage, TheProcessRoadGoesBackToItsPagesAndCannotSaveUnderAName) {
     // Back goes to the conditions, then the process page: every title shows the state.
     ASSERT_TRUE(w.Sheet().Press(kSheetBack));
     ASSERT_TRUE(w.Sheet().WaitForPage(140, kWait));
-    EXPECT_EQ(w.Sheet().Caption(), Title(L"Tollerup プロセスの条件の指定"));
+    EXPECT_EQ(w.Sheet().Caption(), PageTitle(L"Tollerup プロセスの条件の指定"));
     EXPECT_EQ(f.ReadSetting(L"Tollerup", L"ParamWinExit"), L"スリープ");
     EXPECT_EQ(f.ReadSetting(L"Tollerup", L"Act"), L"2");
     ASSERT_TRUE(w.Sheet().WaitForButtons(true, true, false, kWait));
     ASSERT_TRUE(w.Sheet().Press(kSheetBack));
     ASSERT_TRUE(w.Sheet().WaitForPage(130, kWait));
-    EXPECT_EQ(w.Sheet().Caption(), Title(L"Tollerup プロセスの指定"));
+    EXPECT_EQ(w.Sheet().Caption(), PageTitle(L"Tollerup プロセスの指定"));
     w.Cancel();
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "driver/system_state.h"
 #include "driver/views_driver.h"
 #include "driver/wizard_driver.h"
 
@@ -40,12 +41,6 @@ const UINT kHang = WM_APP + 4;
 const UINT kExit = WM_APP + 5;
 const UINT kAddExtras = WM_APP + 6;
 
-std::wstring HandleText(HWND window) {
-    wchar_t text[24];
-    swprintf(text, 24, L"%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
-    return text;
-}
-
 std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, path.find_last_of(L'\\'));
 }
@@ -54,14 +49,7 @@ std::wstring FolderOf(const std::wstring& path) {
 // when it runs with a full token as this test does (always so under Wine).
 std::wstring ExpectedAttribute() {
     std::wstring text = sizeof(void*) == 8 ? L"64bit" : L"32bit";
-    HANDLE token = nullptr;
-    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    DWORD size = 0;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size);
-        CloseHandle(token);
-    }
-    if (type == TokenElevationTypeFull) text += L" 昇格";
+    if (TestTokenElevation() == TokenElevationTypeFull) text += L" 昇格";
     return text;
 }
 
@@ -143,7 +131,7 @@ protected:
     }
 
     void AddExtras(const Target& target) {
-        ASSERT_TRUE(PostMessageW(target.window, kAddExtras, 0, 0));
+        ASSERT_TRUE(target.program.Post(target.window, kAddExtras));
         ASSERT_TRUE(
             WaitUntil([&] { return FindWindowExW(target.window, nullptr, L"Button", nullptr) != nullptr; }, kWait));
     }
@@ -251,7 +239,6 @@ TEST_F(WizardProcessRoad, TheListShowsATargetLiveAndNextFollowsTheSelection) {
     // Nothing chosen before: no selection, Back only.
     EXPECT_EQ(ListSelection(List()), -1);
     EXPECT_TRUE(wizard_.WaitForButtons(true, false, false, kWait));
-    EXPECT_FALSE(wizard_.Press(kSheetNext));
 
     // The CPU column is filled by the refresh with whole percents.
     EXPECT_TRUE(WaitUntil(
@@ -265,7 +252,7 @@ TEST_F(WizardProcessRoad, TheListShowsATargetLiveAndNextFollowsTheSelection) {
     Target second;
     ASSERT_NO_FATAL_FAILURE(StartTarget(second, L"2"));
     EXPECT_GE(WaitForRow(second.program.Pid(), 5000), 0) << "a new process did not appear";
-    ASSERT_TRUE(PostMessageW(first.window, kExit, 0, 0));
+    ASSERT_TRUE(first.program.Post(first.window, kExit));
     ASSERT_TRUE(first.program.WaitExit(kWait, nullptr));
     EXPECT_TRUE(
         WaitUntil([&] { return FindListRow(List(), kPidColumn, std::to_wstring(first.program.Pid())) < 0; }, 5000))
@@ -319,9 +306,17 @@ TEST_F(WizardProcessRoad, ColumnClicksSortByNameBothWaysByFolderAndByPid) {
     EXPECT_TRUE(WaitUntil([&] { return ordered(kPidColumn, 1); }, kWait)) << "PID ascending";
     ASSERT_TRUE(ClickListHeader(list, kPidColumn));
     EXPECT_TRUE(WaitUntil([&] { return ordered(kPidColumn, -1); }, kWait)) << "PID descending";
-    // The order holds across refreshes.
-    Sleep(2500);
-    EXPECT_TRUE(ordered(kPidColumn, -1));
+    // The order holds across refreshes: one that adds a row and one that removes it.
+    Target added;
+    ASSERT_NO_FATAL_FAILURE(StartTarget(added, L"added"));
+    ASSERT_GE(WaitForRow(added.program.Pid()), 0) << "a new process did not appear";
+    EXPECT_TRUE(ordered(kPidColumn, -1)) << "after a refresh that added a row";
+    ASSERT_TRUE(added.program.Post(added.window, kExit));
+    ASSERT_TRUE(added.program.WaitExit(kWait, nullptr));
+    ASSERT_TRUE(
+        WaitUntil([&] { return FindListRow(list, kPidColumn, std::to_wstring(added.program.Pid())) < 0; }, kWait))
+        << "an ended process is still listed";
+    EXPECT_TRUE(ordered(kPidColumn, -1)) << "after a refresh that removed a row";
     CancelWizard();
 }
 
@@ -394,7 +389,7 @@ TEST_F(WizardProcessRoad, AProcessThatEndedBeforeNextSendsTheUserBackToTheList) 
     ASSERT_NO_FATAL_FAILURE(OpenProcessPage());
     ASSERT_NO_FATAL_FAILURE(GoToConditions(target.program.Pid()));
     ASSERT_TRUE(Click(wizard_.Control(kWindowsBox)));
-    ASSERT_TRUE(PostMessageW(target.window, kExit, 0, 0));
+    ASSERT_TRUE(target.program.Post(target.window, kExit));
     ASSERT_TRUE(target.program.WaitExit(kWait, nullptr));
     ASSERT_TRUE(wizard_.Press(kSheetNext));
     MessageBoxInfo box = tlr_.WaitForMessageBox(kWait);
@@ -579,15 +574,15 @@ TEST_F(WizardProcessRoad, TheConditionTestShowsEveryVerdictAndOnlyItsButtonEndsI
     EXPECT_TRUE(WaitUntil([&] { return field(1603) == L"1 条件不成立"; }, kWait));
     EXPECT_TRUE(IsWindowVisible(dialog));
 
-    ASSERT_TRUE(PostMessageW(target.window, kOpenSecond, 0, 0));
+    ASSERT_TRUE(target.program.Post(target.window, kOpenSecond));
     EXPECT_TRUE(WaitUntil([&] { return field(1603) == L"1→2 条件成立"; }, kWait)) << Narrow(field(1603));
-    ASSERT_TRUE(PostMessageW(target.window, kCloseSecond, 0, 0));
+    ASSERT_TRUE(target.program.Post(target.window, kCloseSecond));
     EXPECT_TRUE(WaitUntil([&] { return field(1603) == L"1→1 条件成立"; }, kWait)) << Narrow(field(1603));
-    ASSERT_TRUE(PostMessageW(target.window, kChangeTitle, 0, 0));
+    ASSERT_TRUE(target.program.Post(target.window, kChangeTitle));
     EXPECT_TRUE(WaitUntil([&] { return field(1605) == L"条件成立(" + target.title + L" *)"; }, kWait))
         << Narrow(field(1605));
     EXPECT_EQ(field(1602), L"条件不成立");
-    ASSERT_TRUE(PostMessageW(target.window, kExit, 0, 0));
+    ASSERT_TRUE(target.program.Post(target.window, kExit));
     EXPECT_TRUE(WaitUntil([&] { return field(1602) == L"条件成立"; }, kWait)) << Narrow(field(1602));
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the test ended by itself";
 
@@ -606,7 +601,7 @@ TEST_F(WizardProcessRoad, AHungTargetDoesNotFreezeTheTreeOrTheTest) {
     ASSERT_NO_FATAL_FAILURE(OpenProcessPage());
     ASSERT_NO_FATAL_FAILURE(GoToConditions(target.program.Pid()));
     ASSERT_NO_FATAL_FAILURE(ChooseInTree(target.window));
-    ASSERT_TRUE(PostMessageW(target.window, kHang, 0, 0));
+    ASSERT_TRUE(target.program.Post(target.window, kHang));
 
     HWND dialog = OpenTree();
     ASSERT_NE(dialog, nullptr) << "the tree did not open for a target that does not answer";
@@ -688,7 +683,7 @@ TEST_F(WizardProcessRoad, FinishWatchesTheChosenProcessAndItsEndRunsTheCommand) 
     EXPECT_EQ(WindowTextTimeout(GetDlgItem(watch, 1801)), L"watch_target.exe");
     EXPECT_EQ(WindowTextTimeout(GetDlgItem(watch, 1804)), L"プロセス終了 親Win変化");
     EXPECT_FALSE(folder_.Exists(L"marker.txt"));
-    ASSERT_TRUE(PostMessageW(target.window, kExit, 0, 0));
+    ASSERT_TRUE(target.program.Post(target.window, kExit));
     EXPECT_TRUE(WaitUntil([&] { return folder_.Exists(L"marker.txt"); }, kWait)) << "the command did not run";
     DWORD code = 99;
     EXPECT_TRUE(tlr_.WaitExit(kWait, &code));

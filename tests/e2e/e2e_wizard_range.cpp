@@ -5,13 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "driver/driver.h"
 #include "driver/mouse_driver.h"
+#include "driver/system_state.h"
 #include "driver/wizard_driver.h"
 
 using namespace e2e;
@@ -30,7 +31,6 @@ const int kDragButton = 1205;
 const wchar_t kWorking[] = L"Tollerup";
 const wchar_t kDragClass[] = L"RANGEDRAGWINCLASS";
 const UINT kSetColour = WM_APP + 1;
-const UINT kExitPatch = WM_APP + 2;
 const COLORREF kPatchGreen = RGB(40, 160, 90);
 const COLORREF kPatchBlue = RGB(20, 40, 220);
 // The patch lies right of and below the wizard; every range of these tests is inside it.
@@ -41,40 +41,33 @@ POINT Point(long x, long y) {
     return p;
 }
 
-// Programs under Wine run with a full token: every title carries the elevated suffix.
-std::wstring Title(const std::wstring& base) {
-    return base + L"(昇格中)";
-}
-
 int CountPixels(const RECT& r, DWORD colour) {
     int count = 0;
     for (DWORD pixel : GrabScreenPixels(r)) count += pixel == colour ? 1 : 0;
     return count;
 }
 
-// One desktop coordinate in the map, in screen coordinates: the frame's corner plus the
-// offset in the desktop times the frame's share of the desktop.
-long MapOnScreen(long value, long desktopStart, long desktopExtent, long frameStart, long frameExtent) {
-    float scale = static_cast<float>(frameExtent) / static_cast<float>(desktopExtent);
-    return static_cast<long>(static_cast<float>(value - desktopStart) * scale + static_cast<float>(frameStart));
-}
-
-// Where the grey box of a range belongs, at least one pixel wide and high.
-RECT ExpectedBox(HWND frame, const RECT& range) {
-    RECT f = WindowRect(frame);
-    long dl = GetSystemMetrics(SM_XVIRTUALSCREEN), dt = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    long dw = GetSystemMetrics(SM_CXVIRTUALSCREEN), dh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    long fw = f.right - f.left, fh = f.bottom - f.top;
-    RECT box = Rect(MapOnScreen(range.left, dl, dw, f.left, fw), MapOnScreen(range.top, dt, dh, f.top, fh),
-                    MapOnScreen(range.right, dl, dw, f.left, fw), MapOnScreen(range.bottom, dt, dh, f.top, fh));
-    if (box.right - box.left < 1) box.right = box.left + 1;
-    if (box.bottom - box.top < 1) box.bottom = box.top + 1;
-    return box;
-}
-
-bool Near(const RECT& a, const RECT& b) {
-    return labs(a.left - b.left) <= 1 && labs(a.top - b.top) <= 1 && labs(a.right - b.right) <= 1 &&
-           labs(a.bottom - b.bottom) <= 1;
+// The grey box shows the range in the map: it lies inside the map, and each of its edges
+// lies as far into the map as the range's edge lies into the desktop, to within a pixel of
+// the map (a box thinner than a pixel is shown one pixel wide).
+::testing::AssertionResult BoxShowsRange(HWND frame, HWND box, const RECT& range) {
+    RECT f = WindowRect(frame), b = WindowRect(box);
+    if (b.left < f.left || b.top < f.top || b.right > f.right || b.bottom > f.bottom)
+        return ::testing::AssertionFailure() << "the box " << Describe(b) << " is not inside the map " << Describe(f);
+    const double desktopLeft = GetSystemMetrics(SM_XVIRTUALSCREEN), desktopTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const double across = static_cast<double>(f.right - f.left) / GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const double down = static_cast<double>(f.bottom - f.top) / GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    const double shown[4] = {static_cast<double>(b.left - f.left), static_cast<double>(b.top - f.top),
+                             static_cast<double>(b.right - f.left), static_cast<double>(b.bottom - f.top)};
+    const double lies[4] = {(range.left - desktopLeft) * across, (range.top - desktopTop) * down,
+                            (range.right - desktopLeft) * across, (range.bottom - desktopTop) * down};
+    for (int i = 0; i < 4; ++i) {
+        if (std::fabs(shown[i] - lies[i]) >= 1.0)
+            return ::testing::AssertionFailure()
+                   << "the box " << Describe(b) << " in the map " << Describe(f) << " does not lie where the range "
+                   << Describe(range) << " lies on the desktop";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // The keys of a section, in file order.
@@ -94,8 +87,9 @@ std::vector<std::wstring> SectionKeys(const TempFolder& folder, const wchar_t* s
 class RangeWizard {
 public:
     explicit RangeWizard(const wchar_t* hint = L"tlr range") : folder_(hint) {}
+    // The patch stays until its Program ends it, after the program's diagnostics have
+    // pictured the screen with the patch on it.
     ~RangeWizard() {
-        if (patchWindow_) SendMessageTimeoutW(patchWindow_, kExitPatch, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
         // A test that stopped in the middle of a drag leaves no button held.
         if (buttonHeld_) {
             INPUT input = {};
@@ -115,18 +109,24 @@ public:
         swprintf(arguments, 128, L"%ld %ld %ld %ld 28a05a", kPatch.left, kPatch.top, kPatch.right, kPatch.bottom);
         ASSERT_TRUE(patch_.Start(HelperPath(L"colour_patch"), arguments, folder_.Path()));
         patchWindow_ = patch_.WaitForWindowTitled(L"TLR colour patch", kWait);
-        ASSERT_TRUE(patchWindow_);
+        ASSERT_TRUE(patchWindow_) << "the colour patch shows no window";
         ASSERT_TRUE(PatchShows(kPatch, kPatchGreen));
     }
-    void SetPatchColour(COLORREF colour) {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(patchWindow_, kSetColour, colour, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    ::testing::AssertionResult SetPatchColour(COLORREF colour) { return patch_.Send(patchWindow_, kSetColour, colour); }
+    // The patch's window is there and on top inside the rectangle.
+    ::testing::AssertionResult PatchOnTop(const RECT& r) const {
+        return patch_.ShowsAt(patchWindow_, Point((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     }
     // Waits until the screen inside the rectangle shows the patch alone (no window of the
-    // program over it any more).
-    bool PatchShows(const RECT& r, COLORREF colour) {
+    // program over it any more); else says why not.
+    ::testing::AssertionResult PatchShows(const RECT& r, COLORREF colour) {
         size_t all = static_cast<size_t>(r.right - r.left) * static_cast<size_t>(r.bottom - r.top);
-        return WaitUntil([&] { return static_cast<size_t>(CountPixels(r, Rgb(colour))) == all; }, kWait);
+        if (WaitUntil([&] { return static_cast<size_t>(CountPixels(r, Rgb(colour))) == all; }, kWait))
+            return ::testing::AssertionSuccess();
+        ::testing::AssertionResult onTop = PatchOnTop(r);
+        if (!onTop) return onTop;
+        return ::testing::AssertionFailure() << CountPixels(r, Rgb(colour)) << " of the " << all << " pixels in "
+                                             << Describe(r) << " show the patch's colour";
     }
 
     // Opens the wizard and goes on to the range page, from the given saved setting (list
@@ -211,10 +211,9 @@ public:
         EXPECT_TRUE(GetWindowLongW(drag, GWL_EXSTYLE) & WS_EX_LAYERED);
         BYTE alpha = 0;
         DWORD flags = 0;
-        if (GetLayeredWindowAttributes(drag, nullptr, &alpha, &flags)) {
-            EXPECT_EQ(alpha, 128);
-            EXPECT_TRUE(flags & LWA_ALPHA);
-        }
+        EXPECT_TRUE(GetLayeredWindowAttributes(drag, nullptr, &alpha, &flags)) << "no layered attributes";
+        EXPECT_EQ(alpha, 128);
+        EXPECT_TRUE(flags & LWA_ALPHA);
         ASSERT_TRUE(MouseMoveTo(to));
         RECT expected = Rect(from.x < to.x ? from.x : to.x, from.y < to.y ? from.y : to.y,
                              from.x < to.x ? to.x : from.x, from.y < to.y ? to.y : from.y);
@@ -236,16 +235,18 @@ public:
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(drag); }, kWait)) << "the drag did not end";
     }
 
-    // The grey box reaches the place of the range in the map and is shown.
-    bool WaitForBox(const RECT& range, bool shown) {
+    // The grey box comes to show the range in the map, shown or hidden.
+    ::testing::AssertionResult WaitForBox(const RECT& range, bool shown) {
         HWND box = Control(kRangeBox);
-        RECT expected = ExpectedBox(Control(kRangeFrame), range);
-        bool ok = WaitUntil([&] { return Near(WindowRect(box), expected) && (IsWindowVisible(box) != FALSE) == shown; },
-                            kWait);
-        if (!ok)
-            ADD_FAILURE() << "the box is " << Describe(WindowRect(box)) << (IsWindowVisible(box) ? " shown" : " hidden")
-                          << ", expected " << Describe(expected) << (shown ? " shown" : " hidden");
-        return ok;
+        if (WaitUntil(
+                [&] {
+                    return BoxShowsRange(Control(kRangeFrame), box, range) && (IsWindowVisible(box) != FALSE) == shown;
+                },
+                kWait))
+            return ::testing::AssertionSuccess();
+        ::testing::AssertionResult placed = BoxShowsRange(Control(kRangeFrame), box, range);
+        if (!placed) return placed;
+        return ::testing::AssertionFailure() << "the box is " << (shown ? "hidden" : "shown");
     }
 
     void ExpectRangeInFile(const wchar_t* section, const RECT& r) const {
@@ -253,13 +254,6 @@ public:
         EXPECT_EQ(folder_.ReadSetting(section, L"ScrTop"), std::to_wstring(r.top));
         EXPECT_EQ(folder_.ReadSetting(section, L"ScrRight"), std::to_wstring(r.right));
         EXPECT_EQ(folder_.ReadSetting(section, L"ScrBottom"), std::to_wstring(r.bottom));
-    }
-
-    void WriteRange(const wchar_t* section, const RECT& r) const {
-        folder_.WriteSetting(section, L"ScrLeft", r.left);
-        folder_.WriteSetting(section, L"ScrTop", r.top);
-        folder_.WriteSetting(section, L"ScrRight", r.right);
-        folder_.WriteSetting(section, L"ScrBottom", r.bottom);
     }
 
     // Presses OK on every box of the program until the condition holds; keeps the texts.
@@ -296,7 +290,7 @@ TEST(WizardRangeRoad, DraggedRangeIsWatchedAndAChangeInItRunsTheCommand) {
     run.Folder().WriteSetting(kWorking, L"ParamCmd", L"\"cmd /c echo done>action.txt\"");
     ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
     ASSERT_NO_FATAL_FAILURE(run.OpenRangePage());
-    EXPECT_EQ(run.Sheet().Caption(), Title(L"Tollerup 画面範囲の指定"));
+    EXPECT_EQ(run.Sheet().Caption(), PageTitle(L"Tollerup 画面範囲の指定"));
     // A new setting has no range: no box, Back only; the hold is on by default.
     EXPECT_TRUE(run.Sheet().WaitForButtons(true, false, false, kWait));
     EXPECT_FALSE(IsWindowVisible(run.Control(kRangeBox)));
@@ -383,9 +377,14 @@ TEST(WizardRangeRoad, DraggedRangeIsWatchedAndAChangeInItRunsTheCommand) {
     }
 
     EXPECT_FALSE(run.Folder().Exists(L"action.txt"));
-    run.SetPatchColour(kPatchBlue);
+    // The frame and the note show before the watch pictures the range (a note over the
+    // range belongs to the picture): the change comes once the watch runs its loop.
+    ASSERT_TRUE(run.Tlr().TakesMessages(frames[0], kWait));
+    ASSERT_TRUE(run.PatchOnTop(range));
+    ASSERT_TRUE(run.SetPatchColour(kPatchBlue));
     ASSERT_TRUE(run.DismissBoxesUntil([&] { return run.Folder().Exists(L"action.txt"); }, 40000))
-        << "the command did not run" << (run.Tlr().IsRunning() ? "" : " and the program has ended");
+        << "the command did not run" << (run.Tlr().IsRunning() ? "" : " and the program has ended") << "; "
+        << run.PatchOnTop(range).message();
     EXPECT_TRUE(run.DismissBoxesUntil([&] { return !run.Tlr().IsRunning(); }, 40000)) << "the program did not end";
     DWORD code = 99;
     ASSERT_TRUE(run.Tlr().WaitExit(1000, &code));
@@ -448,7 +447,7 @@ TEST(WizardRangePage, ThinStripEnablesNext) {
 TEST(WizardRangePage, EscDuringADragKeepsTheEarlierRange) {
     RangeWizard run;
     const RECT earlier = Rect(1300, 560, 1700, 840);
-    run.WriteRange(kWorking, earlier);
+    run.Folder().WriteRange(kWorking, earlier);
     ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
     ASSERT_NO_FATAL_FAILURE(run.OpenRangePage());
     ASSERT_TRUE(run.Sheet().WaitForButtons(true, true, false, kWait));
@@ -486,7 +485,7 @@ TEST(WizardRangePage, BackDropsTheDraggedRangeAndTheFileRangeReturns) {
     RangeWizard run;
     const wchar_t kSaved[] = L"夜の監視";
     const RECT stored = Rect(1250, 520, 1500, 700);
-    run.WriteRange(kSaved, stored);
+    run.Folder().WriteRange(kSaved, stored);
     run.Folder().WriteSetting(kSaved, L"WatchMode", 0);
     ASSERT_NO_FATAL_FAILURE(run.ShowPatch());
     ASSERT_NO_FATAL_FAILURE(run.OpenRangePage(1));
@@ -516,7 +515,7 @@ TEST(WizardRangePage, BackDropsTheDraggedRangeAndTheFileRangeReturns) {
 TEST(WizardRangePage, HoldCheckBoxDefaultsOnAndUncheckedWritesZero) {
     RangeWizard run;
     const RECT stored = Rect(1250, 520, 1500, 700);
-    run.WriteRange(kWorking, stored);
+    run.Folder().WriteRange(kWorking, stored);
     // Back from the action page stores it: give it a parameter to store.
     run.Folder().WriteSetting(kWorking, L"Act", 1);
     run.Folder().WriteSetting(kWorking, L"ParamCmd", L"cmd /c exit");

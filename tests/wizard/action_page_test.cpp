@@ -77,12 +77,11 @@ TEST(ActionPageElevation, TheTokenDecidesTheBoxTheTitlesAndTheRelaunchAfterFinis
                   {kElevationFull, false, false, true}};
     for (const auto& s : states) {
         SCOPED_TRACE(s.elevation);
-        bool canElevate = s.elevation == kElevationLimited;
-        ASSERT_EQ(canElevate, s.canElevate);
-        AsAdminBox checked = AsAdminBoxState(canElevate, true);
+        EXPECT_EQ(CanElevate(s.elevation), s.canElevate);
+        AsAdminBox checked = AsAdminBoxState(CanElevate(s.elevation), true);
         EXPECT_EQ(checked.enabled, s.canElevate);
         EXPECT_EQ(checked.checked, s.canElevate);  // otherwise cleared, so AsAdmin is stored as 0
-        EXPECT_FALSE(AsAdminBoxState(canElevate, false).checked);
+        EXPECT_FALSE(AsAdminBoxState(CanElevate(s.elevation), false).checked);
 
         EXPECT_EQ(ShouldRelaunchElevated(true, s.elevation), s.relaunch);
         EXPECT_FALSE(ShouldRelaunchElevated(false, s.elevation));

@@ -23,18 +23,6 @@ void ExpectRect(const RECT& actual, long left, long top, long right, long bottom
     EXPECT_EQ(actual.bottom, bottom);
 }
 
-// The union of the monitor rectangles, as the monitor layout computes it.
-RECT Union(const RECT* monitors, int count) {
-    RECT u = monitors[0];
-    for (int i = 1; i < count; ++i) {
-        if (monitors[i].left < u.left) u.left = monitors[i].left;
-        if (monitors[i].top < u.top) u.top = monitors[i].top;
-        if (monitors[i].right > u.right) u.right = monitors[i].right;
-        if (monitors[i].bottom > u.bottom) u.bottom = monitors[i].bottom;
-    }
-    return u;
-}
-
 }  // namespace
 
 TEST(RangeMap, OneMonitorFillsTheFrameWithTwoScales) {
@@ -49,10 +37,9 @@ TEST(RangeMap, OneMonitorFillsTheFrameWithTwoScales) {
 
 TEST(RangeMap, MonitorsLeftOfAndAboveThePrimaryMapFromTheNegativeCorner) {
     // A monitor of 1280 x 1024 left of the primary and one of 1920 x 1080 above it.
+    // Together they span from (-1280, -1080) to (1920, 1080).
     const RECT monitors[] = {Rect(0, 0, 1920, 1080), Rect(-1280, 0, 0, 1024), Rect(0, -1080, 1920, 0)};
-    RECT bounds = Union(monitors, 3);
-    ExpectRect(bounds, -1280, -1080, 1920, 1080);
-    RangeMap map = MakeRangeMap(bounds, Point(10, 10), 320, 216);  // 1/10 on both axes
+    RangeMap map = MakeRangeMap(Rect(-1280, -1080, 1920, 1080), Point(10, 10), 320, 216);  // 1/10 on both axes
     ExpectRect(MapDesktopRect(map, monitors[0]), 138, 118, 330, 226);
     ExpectRect(MapDesktopRect(map, monitors[1]), 10, 118, 138, 220);
     ExpectRect(MapDesktopRect(map, monitors[2]), 138, 10, 330, 118);

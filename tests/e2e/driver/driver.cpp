@@ -115,6 +115,13 @@ void TempFolder::WriteSetting(const std::wstring& section, const std::wstring& k
     WriteSetting(section, key, std::to_wstring(value));
 }
 
+void TempFolder::WriteRange(const std::wstring& section, const RECT& range) const {
+    WriteSetting(section, L"ScrLeft", range.left);
+    WriteSetting(section, L"ScrTop", range.top);
+    WriteSetting(section, L"ScrRight", range.right);
+    WriteSetting(section, L"ScrBottom", range.bottom);
+}
+
 std::wstring TempFolder::ReadSetting(const std::wstring& section, const std::wstring& key,
                                      const std::wstring& fallback) const {
     wchar_t buffer[4096] = {};
@@ -582,6 +589,65 @@ void DescribeWindow(std::wstring& out, HWND window, int depth) {
     out += L"\"\r\n";
 }
 }  // namespace
+
+::testing::AssertionResult Program::Shows(HWND window) const {
+    const std::string name = Narrow(name_);
+    if (!IsRunning()) {
+        DWORD code = 0;
+        if (process_) GetExitCodeProcess(process_, &code);
+        return ::testing::AssertionFailure()
+               << "the window of " << name << " is gone: " << name << " has ended with exit code " << code;
+    }
+    DWORD owner = 0;
+    if (!IsWindow(window) || !GetWindowThreadProcessId(window, &owner) || owner != pid_)
+        return ::testing::AssertionFailure() << "the window of " << name << " was destroyed while " << name << " runs";
+    if (!IsWindowVisible(window))
+        return ::testing::AssertionFailure() << "the window of " << name << " was hidden while " << name << " runs";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Program::ShowsAt(HWND window, POINT at) const {
+    ::testing::AssertionResult shown = Shows(window);
+    if (!shown) return shown;
+    HWND top = WindowFromPoint(at);
+    if (top) top = GetAncestor(top, GA_ROOT);
+    if (top == window) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult covered = ::testing::AssertionFailure();
+    covered << "the window of " << Narrow(name_) << " is covered at (" << at.x << ", " << at.y << ") by ";
+    if (!top) return covered << "nothing the system knows of";
+    DWORD owner = 0;
+    GetWindowThreadProcessId(top, &owner);
+    return covered << "a window of class \"" << Narrow(ClassName(top)) << "\" titled \""
+                   << Narrow(WindowTextTimeout(top, 500)) << "\" of process " << owner;
+}
+
+::testing::AssertionResult Program::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    ::testing::AssertionResult shown = Shows(window);
+    if (!shown) return shown;
+    if (!PostMessageW(window, message, wParam, lParam))
+        return ::testing::AssertionFailure()
+               << "a message to " << Narrow(name_) << " could not be posted (" << GetLastError() << ")";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Program::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    ::testing::AssertionResult shown = Shows(window);
+    if (!shown) return shown;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result))
+        return ::testing::AssertionFailure() << Narrow(name_) << " did not take a message within two seconds";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Program::TakesMessages(HWND window, DWORD timeoutMs) const {
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored))
+        return ::testing::AssertionSuccess();
+    ::testing::AssertionResult shown = Shows(window);
+    if (!shown) return shown;
+    return ::testing::AssertionFailure() << Narrow(name_) << " did not come back to its message loop within "
+                                         << timeoutMs << " ms";
+}
 
 void Program::SaveDiagnostics(const std::wstring& tag) const {
     std::wstring base = ArtifactsDir() + L"\\" + CurrentTestName() + L"-" + tag;

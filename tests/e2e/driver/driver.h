@@ -3,6 +3,7 @@
 // checks what it left behind. Works the same under Wine and on Windows.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -42,6 +43,8 @@ public:
     // Through the system's private-profile functions, as the program reads them.
     void WriteSetting(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
     void WriteSetting(const std::wstring& section, const std::wstring& key, long long value) const;
+    // The screen range of a section: ScrLeft, ScrTop, ScrRight and ScrBottom.
+    void WriteRange(const std::wstring& section, const RECT& range) const;
     std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
                              const std::wstring& fallback = L"") const;
 
@@ -131,13 +134,31 @@ public:
     // Waits for the end; returns false on timeout. exitCode receives the code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode) const;
     // How many processes the program has started so far, ended ones included (the
-    // processes those started count too); -1 when it cannot be told.
+    // processes those started count too); -1 when it cannot be told, which no count a
+    // test expects matches.
     int StartedProcesses() const;
     // Ends the program and every process it started, and waits until all have ended, so
     // that nothing of this run holds a single-instance name into the next test.
     void Kill();
     // Screenshot and window texts into ArtifactsDir(), named after the test.
     void SaveDiagnostics(const std::wstring& tag) const;
+
+    // A window of this program (a helper's window) that a step of a test needs: success
+    // while it is there and shown. Otherwise the failure names the program and what became
+    // of the window: the program ended (with its exit code), or the window was destroyed
+    // or hidden while the program runs.
+    ::testing::AssertionResult Shows(HWND window) const;
+    // The same, and the window is what the screen shows at the point; otherwise the
+    // failure names the window that covers it there.
+    ::testing::AssertionResult ShowsAt(HWND window, POINT at) const;
+    // Posts a message to a window of this program once Shows(window) holds.
+    ::testing::AssertionResult Post(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // Sends a message to a window of this program once Shows(window) holds, and waits up
+    // to two seconds for it to be handled.
+    ::testing::AssertionResult Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // Waits until the thread of one of this program's windows takes a sent message: it
+    // has come back to its message loop, and whatever it was doing before is done.
+    ::testing::AssertionResult TakesMessages(HWND window, DWORD timeoutMs) const;
 
 private:
     HANDLE process_ = nullptr;

@@ -62,6 +62,10 @@ bool MouseRelease(MouseButton button, POINT at) {
     return SendMouse(at, button == MouseButton::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP);
 }
 
+bool MouseClick(MouseButton button, POINT at) {
+    return MousePress(button, at) && MouseRelease(button, at);
+}
+
 bool TypeKey(WORD virtualKey) {
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_KEYBOARD;

@@ -16,6 +16,8 @@ bool MouseMoveTo(POINT at);
 // Presses or releases a button at the pixel (the pointer moves there first).
 bool MousePress(MouseButton button, POINT at);
 bool MouseRelease(MouseButton button, POINT at);
+// Presses and releases a button at the pixel.
+bool MouseClick(MouseButton button, POINT at);
 // Presses and releases a key (a virtual-key code); it goes to the foreground window.
 bool TypeKey(WORD virtualKey);
 

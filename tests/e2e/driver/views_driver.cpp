@@ -1,6 +1,9 @@
 #include "driver/views_driver.h"
 
+#include <cstdlib>
+
 #include "driver/driver.h"
+#include "driver/mouse_driver.h"
 
 namespace e2e {
 
@@ -36,33 +39,32 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-void PressMouse(POINT point, int clicks) {
-    SetCursorPos(point.x, point.y);
-    Sleep(50);
-    for (int i = 0; i < clicks; ++i) {
-        INPUT input[2] = {};
-        input[0].type = INPUT_MOUSE;
-        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        input[1].type = INPUT_MOUSE;
-        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, input, sizeof(INPUT));
-        Sleep(30);
-    }
+// The top-level window that a click at the point reaches.
+HWND TopLevelAt(POINT point) {
+    HWND window = WindowFromPoint(point);
+    return window ? GetAncestor(window, GA_ROOT) : nullptr;
 }
 
 }  // namespace
 
 bool ClickScreen(HWND topLevel, POINT point, bool doubleClick) {
-    // A click soon after the last one at the same place would make a double click of both.
+    // A click soon after the last one and near it would make a double click of both: the
+    // next one is taken a little aside, out of the system's double-click rectangle.
     static DWORD lastClick = 0;
-    DWORD pause = GetDoubleClickTime() + 100;
-    DWORD since = GetTickCount() - lastClick;
-    if (lastClick && since < pause) Sleep(pause - since);
+    static POINT lastPoint = {0, 0};
+    if (!doubleClick && lastClick && GetTickCount() - lastClick <= GetDoubleClickTime() &&
+        labs(point.x - lastPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        labs(point.y - lastPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK))
+        point.x = lastPoint.x + GetSystemMetrics(SM_CXDOUBLECLK) + 1;
     SetForegroundWindow(topLevel);
     SetWindowPos(topLevel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Sleep(100);
-    PressMouse(point, doubleClick ? 2 : 1);
+    if (!WaitUntil([&] { return TopLevelAt(point) == topLevel; }, 5000)) return false;
+    // Each press and release carries the point, as the driver's mouse input does.
+    for (int i = 0; i < (doubleClick ? 2 : 1); ++i) {
+        if (!MousePress(MouseButton::Left, point) || !MouseRelease(MouseButton::Left, point)) return false;
+    }
     lastClick = GetTickCount();
+    lastPoint = point;
     return true;
 }
 
