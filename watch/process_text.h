@@ -54,6 +54,9 @@ const DWORD kInitialIdBufferBytes = 1024;
 
 // A drive path ("C:\...") or a network path ("\\server\...") is listed; anything else is not.
 bool IsListedProcessPath(const WideString& path);
+// The path a process is listed under: its image name as the least access gives it, or,
+// only when that is not a listed path, the path of its main module; empty when neither is.
+WideString ListedPathOf(const WideString& imageName, const std::function<WideString()>& mainModulePath);
 // True when the path names the virtual DOS machine host (ends in "\NTVDM.EXE", any case).
 bool IsVdmHostPath(const WideString& path);
 // Whether the listing asks a process for its 16-bit tasks: only the 32-bit build does, and

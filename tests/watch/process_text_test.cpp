@@ -76,6 +76,26 @@ TEST(ProcessPathFilter, DriveAndNetworkPathsAreListed) {
     EXPECT_FALSE(IsVdmHostPath(L"ntvdm.exe"));
 }
 
+// The image name is taken when it is a listed path; the slow read of the main module's
+// path is made only when it is not, and the process is dropped when neither is listed.
+TEST(ProcessPathFilter, ImageNameFirstModulePathOnlyInItsPlace) {
+    int moduleReads = 0;
+    auto module = [&moduleReads](const wchar_t* path) {
+        return [&moduleReads, path] {
+            ++moduleReads;
+            return WideString(path);
+        };
+    };
+    EXPECT_EQ(ListedPathOf(L"C:\\Tools\\app.exe", module(L"C:\\Other\\app.exe")).str(), L"C:\\Tools\\app.exe");
+    EXPECT_EQ(ListedPathOf(L"\\\\server\\share\\app.exe", module(L"")).str(), L"\\\\server\\share\\app.exe");
+    EXPECT_EQ(moduleReads, 0);
+    EXPECT_EQ(ListedPathOf(L"\\Device\\HarddiskVolume3\\app.exe", module(L"\\\\?\\x")).str(), L"\\\\?\\x");
+    EXPECT_EQ(ListedPathOf(L"", module(L"D:\\app.exe")).str(), L"D:\\app.exe");
+    EXPECT_EQ(moduleReads, 2);
+    EXPECT_TRUE(ListedPathOf(L"Registry", module(L"")).IsEmpty());
+    EXPECT_TRUE(ListedPathOf(L"", module(L"\\SystemRoot\\System32\\smss.exe")).IsEmpty());
+}
+
 TEST(StartTimeText, ZeroPaddedDateAndMilliseconds) {
     SYSTEMTIME time = {};
     time.wYear = 2024;
