@@ -183,11 +183,11 @@ tlr_prepare_prefixes() {
 TLR_STARTED_XVFB=
 # A display of our own: Xvfb chooses a free number itself and reports it, so that runs
 # started at the same moment never share a display (one run ending its display would end
-# the programs of the other).
+# the programs of the other). $1: its size, width x height x depth (default 1920x1080x24).
 tlr_start_display() {
-  local report
+  local size=${1:-1920x1080x24} report
   report=$(mktemp /tmp/tollerup-display.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$report" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$report" >/dev/null 2>&1 &
   TLR_STARTED_XVFB=$!
   local i
   for i in $(seq 100); do
@@ -203,7 +203,12 @@ tlr_start_display() {
     return 1
   fi
   export DISPLAY=:$n
-  log "virtual display $DISPLAY"
+  log "virtual display $DISPLAY ($size)"
+}
+
+# Ends the display that tlr_start_display started.
+tlr_stop_display() {
+  if [ -n "$TLR_STARTED_XVFB" ]; then kill "$TLR_STARTED_XVFB" 2>/dev/null; wait "$TLR_STARTED_XVFB" 2>/dev/null; TLR_STARTED_XVFB=; fi
 }
 
 TLR_STARTED_PULSE=
@@ -238,7 +243,7 @@ tlr_stop_all() {
   WINEPREFIX=$TLR_PREFIX32 wineserver -k >/dev/null 2>&1
   WINEPREFIX=$TLR_PREFIX_SESSION wineserver -k >/dev/null 2>&1
   if [ -n "$TLR_STARTED_PULSE" ]; then pulseaudio --kill >/dev/null 2>&1; TLR_STARTED_PULSE=; fi
-  if [ -n "$TLR_STARTED_XVFB" ]; then kill "$TLR_STARTED_XVFB" 2>/dev/null; wait "$TLR_STARTED_XVFB" 2>/dev/null; TLR_STARTED_XVFB=; fi
+  tlr_stop_display
 }
 
 # Configures and builds one architecture: $1 x64 or x86, then extra cmake arguments.
