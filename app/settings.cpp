@@ -85,17 +85,28 @@ void ParseNameBlock(const wchar_t* block, size_t size, StringList& names) {
     }
 }
 
-int SettingSection::ReadSection(const WideString& name, SectionLines& lines) const {
-    DWORD size = 10000;
+std::vector<wchar_t> ReadProfileBlock(const ProfileBlockRead& read, DWORD firstSize, DWORD* count) {
+    const DWORD kLargestSize = 1u << 26;  // characters; no section comes near it
+    DWORD size = firstSize < 3 ? 3 : firstSize;
     std::vector<wchar_t> buffer;
-    DWORD count = 0;
     for (;;) {
         buffer.assign(size, L'\0');
-        count = GetPrivateProfileSectionW(name.c_str(), buffer.data(), size, path_.c_str());
-        if (count < size - 2) break;
-        size += 2000;
+        *count = read(buffer.data(), size);
+        if (*count < size - 2 || size > kLargestSize / 2) break;
+        size *= 2;
     }
-    ParseSectionBlock(buffer.data(), count, lines);
+    if (*count > size) *count = size;
+    return buffer;
+}
+
+int SettingSection::ReadSection(const WideString& name, SectionLines& lines) const {
+    DWORD count = 0;
+    std::vector<wchar_t> block = ReadProfileBlock(
+        [this, &name](wchar_t* buffer, DWORD size) {
+            return GetPrivateProfileSectionW(name.c_str(), buffer, size, path_.c_str());
+        },
+        10000, &count);
+    ParseSectionBlock(block.data(), count, lines);
     return lines.Count();
 }
 

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <vector>
+
 #include "app/string_list.h"
 #include "app/wide_string.h"
 
@@ -53,6 +56,14 @@ WideString UnwritableSettingsText(const WideString& path);
 // and ends with a quote (a quoted program with a quoted argument) is written inside one
 // more pair, so that it reads back as it was written.
 WideString ProtectEnclosingQuotes(const WideString& value);
+
+// A double-zero-terminated block read with a call shaped like GetPrivateProfileSectionW
+// (buffer, its size in characters; returns the characters copied). The buffer starts at
+// firstSize characters and doubles while the block may have been cut (the count reaches
+// the size - 2), so a large block costs a few reads of the file, not one per 2,000
+// characters. count receives the characters of the block.
+using ProfileBlockRead = std::function<DWORD(wchar_t* buffer, DWORD size)>;
+std::vector<wchar_t> ReadProfileBlock(const ProfileBlockRead& read, DWORD firstSize, DWORD* count);
 
 // Lines of a double-zero-terminated block, with a value's enclosing quotes dropped.
 void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines);

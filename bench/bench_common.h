@@ -1,17 +1,68 @@
-// Shared by the benchmarks: a clock, the summary of repeated measurements, and the goals
-// the figures are held to. Every benchmark states its goals, prints each figure beside
-// its goal, and ends with exit code 1 when a figure misses its goal, so that
-// scripts/bench.sh shows a regression at a glance.
+// Shared by the benchmarks: a clock, the summary of repeated measurements, the goals the
+// figures are held to, and what a benchmark says when it cannot finish. Every benchmark
+// states its goals, prints each figure beside its goal, and ends with exit code 1 when a
+// figure misses its goal, so that scripts/bench.sh shows a regression at a glance; one
+// that cannot finish says which step, call and process stopped it and ends with code 2.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace bench {
+
+// The step a benchmark is in, for the last words of one that stops.
+inline std::string& CurrentStep() {
+    static std::string step = "starting";
+    return step;
+}
+
+// Names the step that follows, on the output and for a stop inside it.
+inline void Step(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    CurrentStep() = text;
+    std::printf("-- %s\n", text);
+}
+
+// Ends a benchmark that cannot go on: what failed, in which step. Exit code 2.
+[[noreturn]] inline void CannotFinish(const char* format, ...) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    std::printf("CANNOT FINISH (%s): %s\n", CurrentStep().c_str(), text);
+    std::fflush(stdout);
+    std::exit(2);
+}
+
+inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
+    std::printf("CANNOT FINISH (%s): exception 0x%08lx at %p\n", CurrentStep().c_str(),
+                static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode),
+                info->ExceptionRecord->ExceptionAddress);
+    std::fflush(stdout);
+    ExitProcess(2);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// First thing of every benchmark: the output is written at once, so that nothing printed
+// is lost when the process is ended, and a crash names the step it stopped in instead of
+// ending the benchmark without a word.
+inline void Begin() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(ReportCrash);
+}
 
 // Milliseconds on the performance counter.
 inline double NowMs() {
@@ -56,10 +107,29 @@ inline bool AnyWindow(HWND) {
     return true;
 }
 
+// The visible top-level windows of a process, as "class \"title\"" texts, for a start that
+// did not show what was awaited.
+struct VisibleWindows {
+    DWORD pid;
+    std::string text;
+
+    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+        VisibleWindows* found = reinterpret_cast<VisibleWindows*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != found->pid || !IsWindowVisible(window)) return TRUE;
+        char name[64] = {}, title[128] = {};
+        GetClassNameA(window, name, sizeof(name));
+        GetWindowTextA(window, title, sizeof(title));
+        found->text += std::string(found->text.empty() ? "" : ", ") + name + " \"" + title + "\"";
+        return TRUE;
+    }
+};
+
 // Milliseconds from CreateProcess to the first visible top-level window of the process
 // that shown(window) accepts; -1 when the process cannot start, ends first or shows none
-// within 20 s. The process is then ended and waited for, so that the next start finds the
-// single-instance name free again.
+// within 20 s, with a line that says which. The process is then ended and waited for, so
+// that the next start finds the single-instance name free again.
 template <typename Shown>
 double TimeToWindow(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder, Shown shown) {
     std::wstring commandLine = L"\"" + exe + L"\"";
@@ -70,8 +140,10 @@ double TimeToWindow(const std::wstring& exe, const std::wstring& arguments, cons
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     double start = NowMs();
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+        std::printf("  CreateProcessW of %ls failed with error %lu\n", exe.c_str(), GetLastError());
         return -1;
+    }
     double elapsed = -1;
     for (;;) {
         WindowSearch<Shown> search = {pi.dwProcessId, &shown, false};
@@ -81,7 +153,20 @@ double TimeToWindow(const std::wstring& exe, const std::wstring& arguments, cons
             elapsed = ms;
             break;
         }
-        if (ms > 20000 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(pi.hProcess, &code);
+            std::printf("  %ls %ls ended with exit code %lu before it showed what was awaited\n", exe.c_str(),
+                        arguments.c_str(), code);
+            break;
+        }
+        if (ms > 20000) {
+            VisibleWindows windows = {pi.dwProcessId, std::string()};
+            EnumWindows(&VisibleWindows::Visit, reinterpret_cast<LPARAM>(&windows));
+            std::printf("  %ls %ls showed no awaited window within 20 s; its windows: %s\n", exe.c_str(),
+                        arguments.c_str(), windows.text.empty() ? "none" : windows.text.c_str());
+            break;
+        }
         Sleep(1);
     }
     TerminateProcess(pi.hProcess, 0);
@@ -139,6 +224,11 @@ public:
     bool AtMost(const char* figure, double value, double limit, const char* unit) {
         return Report(figure, value, value <= limit, "at most", limit, unit);
     }
+    // The ratio of a figure to its floor, with the floor and the figure.
+    bool RatioAtMost(const char* figure, double value, double floor, double limit) {
+        std::printf("            %s: %.3f ms against a floor of %.3f ms\n", figure, value, floor);
+        return AtMost(figure, floor > 0 ? value / floor : 0.0, limit, "x");
+    }
     bool AtLeast(const char* figure, double value, double limit, const char* unit) {
         return Report(figure, value, value >= limit, "at least", limit, unit);
     }
@@ -168,5 +258,12 @@ private:
     const char* benchmark_;
     int missed_ = 0;
 };
+
+// A figure at two sizes and the ratio between them: how a cost grows.
+inline void PrintGrowth(const char* figure, const char* smallSize, double small, const char* largeSize, double large,
+                        const char* unit) {
+    std::printf("growth of %s: %.3f %s at %s, %.3f %s at %s, ratio %.2f\n", figure, small, unit, smallSize, large, unit,
+                largeSize, small > 0 ? large / small : 0.0);
+}
 
 }  // namespace bench

@@ -33,6 +33,7 @@ struct Contender {
 }  // namespace
 
 int main(int argc, char** argv) {
+    bench::Begin();
     int rounds = argc > 1 ? std::atoi(argv[1]) : 21;
     bench::Goals goals("bench_startup");
     std::wstring dir = bench::ExeDir();

@@ -75,6 +75,7 @@ bool FileShowsTheScreen(const std::string& bytes, const CaptureLayout& shape, co
 }  // namespace
 
 int main() {
+    bench::Begin();
     bench::Goals goals("capture_bench");
     CountingPresenter boxes;
     SetMessageBoxPresenter(&boxes);

@@ -227,11 +227,11 @@ tlr_prepare_prefixes() {
 TLR_STARTED_XVFB=()
 # A display of our own: Xvfb chooses a free number itself and reports it, so that runs
 # started at the same moment never share a display (one run ending its display would end
-# the programs of the other).
+# the programs of the other). $1: its size, width x height x depth (default $TLR_SCREEN_SIZE).
 tlr_start_display() {
-  local report
+  local size=${1:-${TLR_SCREEN_SIZE}x24} report
   report=$(mktemp /tmp/tollerup-display.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 "${TLR_SCREEN_SIZE}x24" -nolisten tcp 3>"$report" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$report" >/dev/null 2>&1 &
   local pid=$!
   TLR_STARTED_XVFB+=("$pid")
   local i
@@ -248,7 +248,17 @@ tlr_start_display() {
     return 1
   fi
   export DISPLAY=:$n
-  log "virtual display $DISPLAY"
+  log "virtual display $DISPLAY ($size)"
+}
+
+# Ends the display that tlr_start_display started last.
+tlr_stop_display() {
+  local n=${#TLR_STARTED_XVFB[@]}
+  [ "$n" -gt 0 ] || return 0
+  local pid=${TLR_STARTED_XVFB[$((n - 1))]}
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  unset "TLR_STARTED_XVFB[$((n - 1))]"
 }
 
 TLR_STARTED_PULSE=

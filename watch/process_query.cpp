@@ -63,8 +63,11 @@ bool HasExited(HANDLE process) {
 int ReadElevation(HANDLE process) {
     HANDLE rawToken = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &rawToken)) {
+        // The least access also opens processes whose token is not the user's to read (a
+        // service, a protected process): they are listed without their elevation. A process
+        // that ended meanwhile went away: no box either.
         DWORD error = GetLastError();
-        if (!HasExited(process)) {
+        if (error != ERROR_ACCESS_DENIED && !HasExited(process)) {
             SetLastError(error);
             ReportLastError(FALSE, "OpenProcessToken");
         }
@@ -77,6 +80,35 @@ int ReadElevation(HANDLE process) {
                                 "GetTokenInformation");
     CloseReported(token, "CloseHandle2");
     return read ? ElevationFromTokenType(static_cast<int>(type)) : 0;
+}
+
+// The least access that names a process and reads its bitness and elevation, and the
+// right that tells whether the user may end it.
+const DWORD kListingAccess = PROCESS_QUERY_LIMITED_INFORMATION;
+const DWORD kEndingAccess = SYNCHRONIZE | PROCESS_TERMINATE;
+
+// The full path of the process's image; empty when it cannot be read.
+WideString ImageName(HANDLE process) {
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!QueryFullProcessImageNameW(process, 0, path, &size)) return WideString();
+    return WideString(path);
+}
+
+// The path of the first module in the process's own module list (the main module), read
+// from the process's memory: far slower than the image name, so asked only when the image
+// name is not a listed path.
+WideString MainModulePath(DWORD processId) {
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) return WideString();
+    wchar_t path[MAX_PATH] = {};
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    if (K32EnumProcessModules(process.Get(), &module, sizeof(module), &needed))
+        K32GetModuleFileNameExW(process.Get(), module, path, MAX_PATH);
+    path[MAX_PATH - 1] = L'\0';
+    CloseReported(process, "CloseHandle1");
+    return WideString(path);
 }
 
 // The system's task enumeration of a virtual DOS machine, loaded from System32 when it is
@@ -178,27 +210,22 @@ bool ForEachThreadOf(DWORD processId, Visit visit) {
 }  // namespace
 
 bool ReadListedProcess(DWORD processId, ProcessEntry& entry) {
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    // One open answers the path, the bitness, the elevation and the right to end the
+    // process; a process that refuses that right is opened again with the least access.
+    UniqueHandle process(OpenProcess(kListingAccess | kEndingAccess, FALSE, processId));
+    bool canTerminate = process.IsValid();
+    if (!process) process.Reset(OpenProcess(kListingAccess, FALSE, processId));
     if (!process) return false;
-    wchar_t path[MAX_PATH] = {};
-    HMODULE module = nullptr;
-    DWORD needed = 0;
-    if (K32EnumProcessModules(process.Get(), &module, sizeof(module), &needed))
-        K32GetModuleFileNameExW(process.Get(), module, path, MAX_PATH);
-    path[MAX_PATH - 1] = L'\0';
-    entry.path = WideString(path);
-    if (!IsListedProcessPath(entry.path)) {
+    entry.path = ListedPathOf(ImageName(process.Get()), [processId] { return MainModulePath(processId); });
+    if (entry.path.IsEmpty()) {
         CloseReported(process, "CloseHandle1");
         return false;
     }
     entry.record.id = static_cast<int>(processId);
     entry.record.bitness = ReadBitness(process.Get());
     entry.record.elevation = ReadElevation(process.Get());
+    entry.record.canTerminate = canTerminate;
     CloseReported(process, "CloseHandle2");
-
-    UniqueHandle terminate(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
-    entry.record.canTerminate = terminate.IsValid();
-    if (terminate) CloseReported(terminate, "CloseHandle3");
     return true;
 }
 

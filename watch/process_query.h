@@ -13,9 +13,10 @@
 #include "app/wide_string.h"
 #include "watch/process_text.h"
 
-// Refills the list with the processes whose main-module path is a drive or network path
-// (in the 32-bit build each virtual DOS machine's 16-bit tasks come before it). When the
-// system cannot list the processes the list stays as it was.
+// Refills the list with the processes whose path is a drive or network path (in the 32-bit
+// build each virtual DOS machine's 16-bit tasks come before it). A process is listed when
+// the least access (PROCESS_QUERY_LIMITED_INFORMATION) opens it. When the system cannot
+// list the processes the list stays as it was.
 void EnumerateProcesses(ProcessList& list);
 
 // The pieces of that listing, for a caller that keeps what it has seen. The ids of all

@@ -43,6 +43,12 @@ bool IsListedProcessPath(const WideString& path) {
     return path.At(0) == L'\\' && path.At(1) == L'\\';
 }
 
+WideString ListedPathOf(const WideString& imageName, const std::function<WideString()>& mainModulePath) {
+    if (IsListedProcessPath(imageName)) return imageName;
+    WideString modulePath = mainModulePath();
+    return IsListedProcessPath(modulePath) ? modulePath : WideString();
+}
+
 bool IsVdmHostPath(const WideString& path) {
     const wchar_t* host = L"\\NTVDM.EXE";
     if (path.Length() < 10) return false;

@@ -46,14 +46,19 @@ private:
 };
 
 // The ids of all processes, from a call shaped like K32EnumProcesses (buffer, size in bytes,
-// bytes returned). The buffer starts at 256 ids and doubles while the call fills it
-// completely. False when a call failed (nothing is returned then).
+// bytes returned). The buffer starts at 4,096 ids and doubles while the call fills it
+// completely. Every call takes a picture of all the system's processes and threads, the
+// bulk of a listing's cost, so the first buffer is large enough for nearly every system.
+// False when a call failed (nothing is returned then).
 using ProcessIdSource = std::function<bool(DWORD* ids, DWORD bufferBytes, DWORD* bytesReturned)>;
 bool CollectProcessIds(const ProcessIdSource& source, std::vector<DWORD>& ids);
-const DWORD kInitialIdBufferBytes = 1024;
+const DWORD kInitialIdBufferBytes = 4096 * sizeof(DWORD);
 
 // A drive path ("C:\...") or a network path ("\\server\...") is listed; anything else is not.
 bool IsListedProcessPath(const WideString& path);
+// The path a process is listed under: its image name as the least access gives it, or,
+// only when that is not a listed path, the path of its main module; empty when neither is.
+WideString ListedPathOf(const WideString& imageName, const std::function<WideString()>& mainModulePath);
 // True when the path names the virtual DOS machine host (ends in "\NTVDM.EXE", any case).
 bool IsVdmHostPath(const WideString& path);
 // Whether the listing asks a process for its 16-bit tasks: only the 32-bit build does, and

@@ -80,8 +80,18 @@ void ModePage::FillSavedList() {
     context_.section->ListSections(sections);
     StringList entries(false);
     SavedSettingEntries(sections, entries);
-    for (int i = 0; i < entries.Count(); ++i)
-        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[i].c_str()));
+    // The entries go straight into the combo's own list, which draws nothing meanwhile:
+    // every message to the combo passes the subclass of its tip, which under Wine asks the
+    // server for the combo's properties twice, and a thousand saved settings made the
+    // first page wait several times as long as it takes to read them.
+    COMBOBOXINFO parts = {};
+    parts.cbSize = sizeof(parts);
+    HWND items = SendMessageW(list, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(&parts)) ? parts.hwndList : nullptr;
+    UINT add = items ? LB_ADDSTRING : CB_ADDSTRING;
+    if (!items) items = list;
+    SendMessageW(items, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < entries.Count(); ++i) SendMessageW(items, add, 0, reinterpret_cast<LPARAM>(entries[i].c_str()));
+    SendMessageW(items, WM_SETREDRAW, TRUE, 0);
     SendMessageW(list, CB_SETCURSEL, 0, 0);
     EnableWindow(GetDlgItem(page_, kModeDeleteButton), FALSE);
 }

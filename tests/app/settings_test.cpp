@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <string>
+#include <algorithm>
+#include <vector>
 
 #include "app/settings.h"
 #include "common/box_recorder.h"
@@ -91,6 +93,47 @@ TEST_F(SettingsFile, SectionLongerThanTheFirstBuffer) {
     EXPECT_EQ(lines.Value(59).Length(), 300);
     SectionLines none;
     EXPECT_EQ(s.ReadSection(L"Absent", none), 0);
+}
+
+// A block read the way the system answers: cut to the buffer, with size - 2 as the count
+// when it did not fit. The buffer doubles, so the file is read once per size.
+TEST(ProfileBlock, DoublesTheBufferUntilTheBlockFits) {
+    // Lines of "key=value", each ending in its zero; the count of a block leaves out only
+    // the block's closing zero.
+    auto blockOf = [](size_t characters) {
+        std::wstring block;
+        for (int i = 0; block.size() + 12 < characters; ++i) block += L"Key" + std::to_wstring(i % 10) + L"=v" + L'\0';
+        if (characters == 0) return block;
+        block.resize(characters - 1, L'x');
+        return block + L'\0';
+    };
+    for (size_t characters : {size_t(0), size_t(9997), size_t(9998), size_t(10001), size_t(100000), size_t(655350)}) {
+        std::wstring block = blockOf(characters);
+        std::vector<DWORD> sizes;
+        ProfileBlockRead read = [&block, &sizes](wchar_t* buffer, DWORD size) -> DWORD {
+            sizes.push_back(size);
+            if (block.size() + 1 <= size) {
+                std::copy(block.begin(), block.end(), buffer);
+                buffer[block.size()] = L'\0';
+                return static_cast<DWORD>(block.size());
+            }
+            std::copy(block.begin(), block.begin() + (size - 2), buffer);
+            buffer[size - 2] = buffer[size - 1] = L'\0';
+            return size - 2;
+        };
+        DWORD count = 0;
+        std::vector<wchar_t> got = ReadProfileBlock(read, 10000, &count);
+        ASSERT_EQ(count, characters);
+        EXPECT_TRUE(std::wstring(got.data(), count) == block) << characters << " characters";
+        ASSERT_FALSE(sizes.empty());
+        EXPECT_EQ(sizes.front(), 10000u);
+        for (size_t i = 1; i < sizes.size(); ++i) EXPECT_EQ(sizes[i], 2 * sizes[i - 1]);
+        // One read while the count stays below the size - 2, one more for each doubling:
+        // 655,350 characters take 8 reads, where growing by 2,000 characters took 324.
+        size_t reads = 1;
+        for (size_t size = 10000; characters >= size - 2; size *= 2) ++reads;
+        EXPECT_EQ(sizes.size(), reads) << characters << " characters";
+    }
 }
 
 TEST_F(SettingsFile, ListSectionsInFileOrderOrSorted) {

@@ -1,9 +1,10 @@
 // The functions that TLR64.exe and TLR32.exe may import, per DLL. Every one of them is
 // exported by that DLL of Windows 7 SP1 without any update (the oldest Windows that the
 // manifest names): most are older than Windows Vista; the newest are GetTickCount64 and
-// LCMapStringEx (Vista) and the K32 process functions (Windows 7 itself). A function that
-// came later or only with an update, such as SetDefaultDllDirectories (update KB2533623),
-// is looked up at run time instead and must not be added here.
+// LCMapStringEx and QueryFullProcessImageNameW (Vista) and the K32 process functions
+// (Windows 7 itself). A function that came later or only with an update, such as
+// SetDefaultDllDirectories (update KB2533623), is looked up at run time instead and must
+// not be added here.
 #pragma once
 
 struct AllowedImport {
@@ -52,9 +53,9 @@ const AllowedImport kWindows7Imports[] = {
     {"GDI32.dll", "SetBkMode"},
     {"GDI32.dll", "SetTextColor"},
     {"GDI32.dll", "TextOutW"},
-    // KERNEL32.dll: Windows XP and earlier, except GetTickCount64 (Vista) and the K32 process functions, which came
-    // with Windows 7 itself; the Rtl unwinding functions and __C_specific_handler are exported by every 64-bit
-    // kernel32.
+    // KERNEL32.dll: Windows XP and earlier, except GetTickCount64, LCMapStringEx and QueryFullProcessImageNameW (Vista) and the K32
+    // process functions, which came with Windows 7 itself; the Rtl unwinding functions and __C_specific_handler are
+    // exported by every 64-bit kernel32.
     {"KERNEL32.dll", "ActivateActCtx"},
     {"KERNEL32.dll", "AddVectoredExceptionHandler"},
     {"KERNEL32.dll", "CloseHandle"},
@@ -130,6 +131,7 @@ const AllowedImport kWindows7Imports[] = {
     {"KERNEL32.dll", "OpenProcess"},
     {"KERNEL32.dll", "OpenThread"},
     {"KERNEL32.dll", "OutputDebugStringA"},
+    {"KERNEL32.dll", "QueryFullProcessImageNameW"},
     {"KERNEL32.dll", "RaiseException"},
     {"KERNEL32.dll", "ReleaseActCtx"},
     {"KERNEL32.dll", "ReleaseMutex"},

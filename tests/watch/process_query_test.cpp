@@ -2,10 +2,12 @@
 // windows and threads, and a helper program that ends.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/handles.h"
 #include "tests/common/box_recorder.h"
@@ -166,6 +168,67 @@ TEST(EnumerateProcesses, ListsThisProcessWithItsPathAndAttributes) {
     EnumerateProcesses(list);
     EXPECT_LE(list.Count(), count + 5);
     EXPECT_GE(list.Count(), 1);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// Every process that the module list names with a listed path (the way of reading paths
+// that needs more access) is listed, under that same path, with its bitness and whether it
+// may be ended; a started helper among them.
+TEST(EnumerateProcesses, ListsWhatTheModuleListNamesUnderTheSamePath) {
+    BoxRecorder boxes;
+    std::wstring exe = HelperExe(L"watch_target");
+    std::wstring commandLine = L"\"" + exe + L"\" listed-target";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(
+        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    WaitForInputIdle(info.hProcess, 10000);
+
+    ProcessList list;
+    EnumerateProcesses(list);
+    std::vector<DWORD> ids;
+    ASSERT_TRUE(ListProcessIds(ids));
+    int compared = 0;
+    bool helperSeen = false;
+    for (DWORD id : ids) {
+        UniqueHandle full(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+        if (!full) continue;
+        wchar_t path[MAX_PATH] = {};
+        HMODULE module = nullptr;
+        DWORD needed = 0;
+        if (K32EnumProcessModules(full.Get(), &module, sizeof(module), &needed))
+            K32GetModuleFileNameExW(full.Get(), module, path, MAX_PATH);
+        if (!IsListedProcessPath(path)) continue;
+        // A process that ended between the two looks is not compared.
+        DWORD code = 0;
+        if (!GetExitCodeProcess(full.Get(), &code) || code != STILL_ACTIVE) continue;
+        int at = -1;
+        for (int i = 0; i < list.Count() && at < 0; ++i) {
+            if (list.Entry(i).record.id == static_cast<int>(id)) at = i;
+        }
+        ASSERT_GE(at, 0) << "process " << id << " is not listed";
+        ProcessEntry entry = list.Entry(at);
+        EXPECT_EQ(entry.path.str(), std::wstring(path)) << "process " << id;
+        BOOL wow64 = FALSE;
+        ASSERT_TRUE(IsWow64Process(full.Get(), &wow64));
+#ifdef TLR_BUILD32
+        EXPECT_EQ(entry.record.bitness, kBitness32);
+#else
+        EXPECT_EQ(entry.record.bitness, wow64 ? kBitness32 : kBitness64) << "process " << id;
+#endif
+        UniqueHandle ending(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+        EXPECT_EQ(entry.record.canTerminate, ending.IsValid()) << "process " << id;
+        EXPECT_NE(entry.record.elevation, 0) << "process " << id;
+        ++compared;
+        if (id == info.dwProcessId) helperSeen = true;
+    }
+    EXPECT_TRUE(helperSeen);
+    EXPECT_GE(compared, 2);
+    TerminateProcess(info.hProcess, 0);
+    WaitForSingleObject(info.hProcess, 10000);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 

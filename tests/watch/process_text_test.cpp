@@ -76,6 +76,26 @@ TEST(ProcessPathFilter, DriveAndNetworkPathsAreListed) {
     EXPECT_FALSE(IsVdmHostPath(L"ntvdm.exe"));
 }
 
+// The image name is taken when it is a listed path; the slow read of the main module's
+// path is made only when it is not, and the process is dropped when neither is listed.
+TEST(ProcessPathFilter, ImageNameFirstModulePathOnlyInItsPlace) {
+    int moduleReads = 0;
+    auto module = [&moduleReads](const wchar_t* path) {
+        return [&moduleReads, path] {
+            ++moduleReads;
+            return WideString(path);
+        };
+    };
+    EXPECT_EQ(ListedPathOf(L"C:\\Tools\\app.exe", module(L"C:\\Other\\app.exe")).str(), L"C:\\Tools\\app.exe");
+    EXPECT_EQ(ListedPathOf(L"\\\\server\\share\\app.exe", module(L"")).str(), L"\\\\server\\share\\app.exe");
+    EXPECT_EQ(moduleReads, 0);
+    EXPECT_EQ(ListedPathOf(L"\\Device\\HarddiskVolume3\\app.exe", module(L"\\\\?\\x")).str(), L"\\\\?\\x");
+    EXPECT_EQ(ListedPathOf(L"", module(L"D:\\app.exe")).str(), L"D:\\app.exe");
+    EXPECT_EQ(moduleReads, 2);
+    EXPECT_TRUE(ListedPathOf(L"Registry", module(L"")).IsEmpty());
+    EXPECT_TRUE(ListedPathOf(L"", module(L"\\SystemRoot\\System32\\smss.exe")).IsEmpty());
+}
+
 TEST(StartTimeText, ZeroPaddedDateAndMilliseconds) {
     SYSTEMTIME time = {};
     time.wYear = 2024;
@@ -107,23 +127,28 @@ struct FakeIdSource {
 }  // namespace
 
 TEST(ProcessIdBuffer, DoublesUntilTheSystemLeavesRoom) {
-    FakeIdSource many{600, {}};
+    FakeIdSource many{10000, {}};
     std::vector<DWORD> ids;
     ASSERT_TRUE(CollectProcessIds(std::ref(many), ids));
-    EXPECT_EQ(many.sizes, (std::vector<DWORD>{1024, 2048, 4096}));
-    ASSERT_EQ(ids.size(), 600u);
+    EXPECT_EQ(many.sizes, (std::vector<DWORD>{16384, 32768, 65536}));
+    ASSERT_EQ(ids.size(), 10000u);
     EXPECT_EQ(ids.front(), 4u);
-    EXPECT_EQ(ids.back(), 2400u);
+    EXPECT_EQ(ids.back(), 40000u);
 
-    // Exactly 256 fill the first buffer: one more call shows there are no more.
-    FakeIdSource exact{256, {}};
+    // Exactly 4,096 fill the first buffer: one more call shows there are no more.
+    FakeIdSource exact{4096, {}};
     ASSERT_TRUE(CollectProcessIds(std::ref(exact), ids));
-    EXPECT_EQ(exact.sizes, (std::vector<DWORD>{1024, 2048}));
-    EXPECT_EQ(ids.size(), 256u);
+    EXPECT_EQ(exact.sizes, (std::vector<DWORD>{16384, 32768}));
+    EXPECT_EQ(ids.size(), 4096u);
 
+    // A thousand processes, and a handful, take one call.
+    FakeIdSource thousand{1000, {}};
+    ASSERT_TRUE(CollectProcessIds(std::ref(thousand), ids));
+    EXPECT_EQ(thousand.sizes, (std::vector<DWORD>{16384}));
+    EXPECT_EQ(ids.size(), 1000u);
     FakeIdSource few{3, {}};
     ASSERT_TRUE(CollectProcessIds(std::ref(few), ids));
-    EXPECT_EQ(few.sizes, (std::vector<DWORD>{1024}));
+    EXPECT_EQ(few.sizes, (std::vector<DWORD>{16384}));
     EXPECT_EQ(ids, (std::vector<DWORD>{4, 8, 12}));
 
     // A failed call leaves what the caller had.
