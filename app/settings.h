@@ -2,8 +2,9 @@
 // private-profile functions; nothing is cached, and reading never creates the file.
 #pragma once
 
-#include <windows.h>
+#include <climits>
 
+#include "app/portable_types.h"
 #include "app/string_list.h"
 #include "app/wide_string.h"
 

@@ -2,7 +2,7 @@
 // Pure functions of rectangles.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 #include <cstdint>
 

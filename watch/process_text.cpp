@@ -92,7 +92,7 @@ bool CountsAsParentWindow(bool visible, long width, long height) {
     return static_cast<long long>(width) * static_cast<long long>(height) > 4;
 }
 
-WideString ThreadLineText(unsigned long threadId, bool task) {
+WideString ThreadLineText(DWORD threadId, bool task) {
     WideString text(task ? L"16bit thread id =" : L"thread id =");
     return text + WideString::FromInt(static_cast<long long>(threadId));
 }
@@ -106,7 +106,7 @@ ProbeTarget ProbeTargetOf(int id, bool thirtyTwoBitBuild) {
     return thirtyTwoBitBuild ? ProbeTarget::TaskThread : ProbeTarget::Nothing;
 }
 
-ProcessEntry MakeTaskEntry(const ProcessEntry& host, unsigned long threadId, const WideString& fileName) {
+ProcessEntry MakeTaskEntry(const ProcessEntry& host, DWORD threadId, const WideString& fileName) {
     ProcessEntry task;
     task.record.id = -static_cast<int>(threadId);
     task.record.bitness = kBitness16;

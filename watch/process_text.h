@@ -2,7 +2,7 @@
 // need no system call: the listing filter, the attribute and CPU texts, the window filter.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 #include <functional>
 #include <vector>
@@ -77,8 +77,8 @@ WideString StartTimeText(const SYSTEMTIME& time);
 bool CountsAsParentWindow(bool visible, long width, long height);
 
 // Lines of the thread and window list: "thread id =4312", "16bit thread id =1234".
-WideString ThreadLineText(unsigned long threadId, bool task);
+WideString ThreadLineText(DWORD threadId, bool task);
 
 // The entry of one 16-bit task inside a virtual DOS machine: the negated thread id,
 // bitness 1, the host's elevation and terminate right, and the task's file name.
-ProcessEntry MakeTaskEntry(const ProcessEntry& host, unsigned long threadId, const WideString& fileName);
+ProcessEntry MakeTaskEntry(const ProcessEntry& host, DWORD threadId, const WideString& fileName);

@@ -2,7 +2,7 @@
 // order and under which parent, their texts and images, and which windows can be chosen.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 #include <vector>
 
