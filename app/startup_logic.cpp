@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/elevation.h"
 #include "app/paths.h"
-#include "app/system_info.h"
 
 RoadChoice ChooseRoad(const WideString& argumentText) {
     if (argumentText.IsEmpty()) return {Road::Wizard, WideString()};
