@@ -20,8 +20,10 @@ void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines) {
         while (end < size && block[end] != L'\0') ++end;
         WideString line(block + pos, end - pos);
         int equals = line.Find(L"=");
-        if (equals >= 0 && line.At(equals + 1) == L'"') {
-            // Drop the opening quote and the line's last character (the closing quote).
+        // A value that begins and ends with a double quote loses that pair, as the single-key
+        // read drops it; one that only begins with a quote is kept whole.
+        if (equals >= 0 && line.Length() - equals - 1 >= 2 && line.At(equals + 1) == L'"' &&
+            line.At(line.Length() - 1) == L'"') {
             WideString unquoted = line.Left(equals + 1) + line.Piece(equals + 2, line.Length() - 2);
             line = unquoted;
         }

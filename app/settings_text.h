@@ -16,7 +16,8 @@ extern const wchar_t kCaptureFileName[];   // "Capture.bmp"
 // more pair, so that it reads back as it was written.
 WideString ProtectEnclosingQuotes(const WideString& value);
 
-// Lines of a double-zero-terminated block, with a value's enclosing quotes dropped.
+// Lines of a double-zero-terminated block, with one pair of double quotes dropped from a
+// value that begins and ends with one.
 void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines);
 // Names of a double-zero-terminated block.
 void ParseNameBlock(const wchar_t* block, size_t size, StringList& names);
