@@ -35,7 +35,7 @@ UniqueHandle OpenProbeHandle(int id, DWORD processAccess, DWORD threadAccess) {
     case ProbeTarget::Process:
         return UniqueHandle(OpenProcess(processAccess, FALSE, static_cast<DWORD>(id)));
     case ProbeTarget::TaskThread:
-        return UniqueHandle(OpenThread(threadAccess, FALSE, static_cast<DWORD>(-id)));
+        return UniqueHandle(OpenThread(threadAccess, FALSE, TaskThreadId(id)));
     case ProbeTarget::Nothing:
         break;
     }
@@ -92,7 +92,7 @@ BOOL CALLBACK AddParentWindow(HWND window, LPARAM context) {
     if (!visible) return TRUE;
     RECT rect = {0, 0, 0, 0};
     ReportLastError(GetWindowRect(window, &rect), "GetWindowRect");
-    if (CountsAsParentWindow(visible, rect.right - rect.left, rect.bottom - rect.top)) list->Add(window);
+    if (CountsAsParentWindow(visible, rect)) list->Add(window);
     return TRUE;
 }
 
@@ -206,8 +206,11 @@ void EnumerateProcesses(ProcessList& list) {
 }
 
 void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std::vector<VdmTaskReport>& tasks) {
-    for (const VdmTaskReport& task : tasks)
-        list.Add(MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str())));
+    for (const VdmTaskReport& task : tasks) {
+        ProcessEntry entry = MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str()));
+        // A thread id that no identifier can name is left out.
+        if (entry.record.id != 0) list.Add(entry);
+    }
     list.Add(host);
 }
 
@@ -293,7 +296,7 @@ void ProcessProbe::CollectTopWindows(TopWindowList& list) const {
     list.Clear();
     if (IsTaskId(id_)) {
         if (ProbeTargetOf(id_, kThirtyTwoBitBuild) == ProbeTarget::TaskThread)
-            EnumThreadWindows(static_cast<DWORD>(-id_), AddParentWindow, reinterpret_cast<LPARAM>(&list));
+            EnumThreadWindows(TaskThreadId(id_), AddParentWindow, reinterpret_cast<LPARAM>(&list));
         return;
     }
     // The top-level windows of all threads of the process. One walk over the top-level
@@ -308,7 +311,7 @@ void CollectThreadWindowTexts(int id, ThreadWindowTexts& texts) {
     texts.Clear();
     if (IsTaskId(id)) {
         if (ProbeTargetOf(id, kThirtyTwoBitBuild) == ProbeTarget::TaskThread) {
-            DWORD threadId = static_cast<DWORD>(-id);
+            DWORD threadId = TaskThreadId(id);
             texts.Add(ThreadLineText(threadId, true), 0);
             AddThreadWindowTexts(threadId, texts);
         }
