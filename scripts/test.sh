@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds TLR64.exe and TLR32.exe with their tests, and runs
-# every test under Wine on a virtual display with a null audio sink.
+# every test under Wine on a virtual display with a null audio sink. First it builds the
+# fuzz targets of the pure files natively and replays their corpus (fuzz/).
 #
 #   scripts/test.sh [ctest arguments]
 #   scripts/test.sh --dry-run [--machine=runs32|no32] [ctest arguments]
@@ -44,12 +45,17 @@ if has_arch x64; then
   tlr_build x64 -DTLR_TEST_ENV="$other" || exit 1
 fi
 
+# The pure files natively, no display needed: a parser that fails its corpus fails the run.
+log "building the fuzz targets natively and replaying their corpus"
+tlr_run tlr_fuzz_build "$TLR_BUILD_ROOT/fuzz" || exit 1
+status=0
+tlr_run tlr_fuzz_replay "$TLR_BUILD_ROOT/fuzz" "$@" || status=1
+
 [ -z "$TLR_DRY_RUN" ] && trap tlr_stop_all EXIT
 tlr_run tlr_start_display || exit 1
 tlr_run tlr_start_audio
 tlr_run tlr_start_wineservers
 
-status=0
 if has_arch x64; then
   log "tests of the 64-bit build (64-bit prefix)"
   tlr_run tlr_ctest "$TLR_BUILD_ROOT/x64" "$TLR_PREFIX64" "$@" || status=1

@@ -35,6 +35,9 @@ expect_line "would run: tlr_configure /b/x64 -S $root -B /b/x64 -DCMAKE_TOOLCHAI
 expect_line "would run: tlr_ctest /b/x64 /w/pfx64 -R e2e"
 expect_line "would run: tlr_ctest /b/x86 /w/pfx32 -R e2e"
 expect_no_match "SKIPPED"
+# The fuzz targets are built natively and replay their corpus, with the same selection.
+expect_line "would run: tlr_fuzz_build /b/fuzz"
+expect_line "would run: tlr_fuzz_replay /b/fuzz -R e2e"
 # Whatever the kind, CMake never gets Wine by a bare name.
 expect_no_match "-DTLR_WINE=[^/]"
 
@@ -49,6 +52,7 @@ expect_line "would run: tlr_compile /b/x86"
 expect_line "would run: tlr_ctest /b/x64 /w/pfx64 -R e2e"
 expect_no_match "tlr_ctest /b/x86"
 expect_line "[tollerup] SKIPPED: the tests of the 32-bit build (this machine cannot run 32-bit code)"
+expect_line "would run: tlr_fuzz_replay /b/fuzz -R e2e"
 expect_no_match "-DTLR_WINE=[^/]"
 
 # One build only: nothing of the other is made, tested or reported as skipped.
@@ -56,6 +60,7 @@ plan_for no32 TLR_ARCHS=x64
 expect_no_match "/b/x86"
 expect_no_match "SKIPPED"
 expect_line "would run: tlr_ctest /b/x64 /w/pfx64 -R e2e"
+expect_line "would run: tlr_fuzz_replay /b/fuzz -R e2e"
 plan_for runs32 TLR_ARCHS=x86
 expect_no_match "/b/x64"
 expect_line "would run: tlr_ctest /b/x86 /w/pfx32 -R e2e"
