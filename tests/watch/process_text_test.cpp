@@ -225,7 +225,7 @@ TEST(VdmTasks, OnlyThe32BitBuildListsAndProbesTasks) {
 TEST(VdmTasks, ThreadIdsAtTheEndOfTheIdentifierRange) {
     ProcessEntry host;
     host.record.id = 1200;
-    host.path = WideString(L"C:\WINDOWS\system32\ntvdm.exe");
+    host.path = WideString(L"C:\\WINDOWS\\system32\\ntvdm.exe");
     // 0x80000000 negated is the smallest identifier, and it leads back to that thread.
     ProcessEntry last = MakeTaskEntry(host, 0x80000000u, L"LAST.EXE");
     EXPECT_EQ(last.record.id, INT_MIN);
