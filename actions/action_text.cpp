@@ -45,7 +45,11 @@ CommandText ParseCommandText(const WideString& text) {
 }
 
 WideString ComposeCommandText(bool minimize, const WideString& command) {
-    return minimize ? WideString(kIconPrefix) + command : command;
+    if (minimize) return WideString(kIconPrefix) + command;
+    // A command whose program is "Icon" would read back as the minimize flag and the rest:
+    // its program is written in double quotes, which the command line split takes off.
+    if (command.StartsWith(kIconPrefix)) return WideString(L"\"Icon\"") + command.Mid(kIconPrefixLength - 1);
+    return command;
 }
 
 MediaText ParseMediaText(const WideString& text) {
@@ -78,7 +82,15 @@ WideString ComposeMediaText(bool repeat, int volumeIndex, const WideString& file
     if (volumeIndex < 0) volumeIndex = 0;
     if (volumeIndex > 10) volumeIndex = 10;
     if (volumeIndex != 0) text += WideString(kVolumePrefix) + WideString::FromInt(volumeIndex * 10) + kVolumeEnd;
-    text += file;
+    // A file name that begins with a prefix word ("Repeat me.wav", "Vol:50% x.wav") would
+    // read back as that piece: it is written in double quotes, which the player takes off
+    // (with the blanks at the name's end, which it would trim anyway). The reading is the
+    // same as ever, so every text an earlier version wrote means what it meant; such a
+    // name written unquoted by an earlier version still reads as the prefix it looks like.
+    if (file.StartsWith(kRepeatPrefix) || file.StartsWith(kVolumePrefix))
+        text += WideString(L"\"") + file.TrimmedRight() + L"\"";
+    else
+        text += file;
     return text;
 }
 

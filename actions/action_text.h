@@ -15,7 +15,8 @@ extern const wchar_t kActionTextTooLongText[];  // "動作のパラメータが�
 // text is empty or holds anything but digits.
 int WholeNumberOf(const WideString& digits);
 
-// Command text: "Icon " at the start asks for a minimized start.
+// Command text: "Icon " at the start asks for a minimized start. A command that begins
+// with "Icon " itself is composed with that program word in double quotes.
 struct CommandText {
     bool minimize = false;
     WideString command;
@@ -23,7 +24,8 @@ struct CommandText {
 CommandText ParseCommandText(const WideString& text);
 WideString ComposeCommandText(bool minimize, const WideString& command);
 
-// Media text: "Repeat ", then "Vol:<percent>% ", then the file.
+// Media text: "Repeat ", then "Vol:<percent>% ", then the file. A file that begins with
+// "Repeat " or "Vol:" is composed in double quotes, so that it reads back as a file.
 struct MediaText {
     bool repeat = false;
     int volume = 0;     // percent, 0 to 100 (larger numbers read as 100); 0 leaves the volume alone

@@ -2,18 +2,17 @@
 // private-profile functions; nothing is cached, and reading never creates the file.
 #pragma once
 
-#include <windows.h>
+#include <climits>
 
 #include <functional>
 #include <vector>
 
+#include "app/portable_types.h"
+#include "app/settings_text.h"
 #include "app/string_list.h"
 #include "app/wide_string.h"
 
-extern const wchar_t kWorkingSection[];    // "Tollerup"
-extern const wchar_t kSettingsFileName[];  // "TLR.ini"
-extern const wchar_t kCaptureFileName[];   // "Capture.bmp"
-const int kNoPosition = INT_MIN;           // a dialog position key that holds no position
+const int kNoPosition = INT_MIN;  // a dialog position key that holds no position
 
 class SettingSection {
 public:
@@ -52,11 +51,6 @@ private:
 // "設定ファイルに書き込めません", a line feed and the settings file's full path.
 WideString UnwritableSettingsText(const WideString& path);
 
-// Reading a value drops one pair of enclosing double quotes. A value that itself begins
-// and ends with a quote (a quoted program with a quoted argument) is written inside one
-// more pair, so that it reads back as it was written.
-WideString ProtectEnclosingQuotes(const WideString& value);
-
 // A double-zero-terminated block read with a call shaped like GetPrivateProfileSectionW
 // (buffer, its size in characters; returns the characters copied). The buffer starts at
 // firstSize characters and doubles while the block may have been cut (the count reaches
@@ -64,18 +58,3 @@ WideString ProtectEnclosingQuotes(const WideString& value);
 // characters. count receives the characters of the block.
 using ProfileBlockRead = std::function<DWORD(wchar_t* buffer, DWORD size)>;
 std::vector<wchar_t> ReadProfileBlock(const ProfileBlockRead& read, DWORD firstSize, DWORD* count);
-
-// Lines of a double-zero-terminated block, with a value's enclosing quotes dropped.
-void ParseSectionBlock(const wchar_t* block, size_t size, SectionLines& lines);
-// Names of a double-zero-terminated block.
-void ParseNameBlock(const wchar_t* block, size_t size, StringList& names);
-
-// Window handles are kept as lowercase hexadecimal text without prefix ("0" for none),
-// their value sign-extended to 64 bits. Text that is not entirely hexadecimal reads as no
-// handle. A build keeps the low bits that its handles hold: 32 in the 32-bit build, 64 in
-// the 64-bit one.
-WideString WindowHandleToText(HWND window);
-HWND TextToWindowHandle(const WideString& text);
-// The same for a handle value of the given width in bits (32 or 64), for either build.
-WideString HandleValueToText(unsigned long long value, int handleBits);
-unsigned long long TextToHandleValue(const WideString& text, int handleBits);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/elevation.h"
 #include "app/paths.h"
-#include "app/system_info.h"
 
 RoadChoice ChooseRoad(const WideString& argumentText) {
     if (argumentText.IsEmpty()) return {Road::Wizard, WideString()};
@@ -59,12 +59,12 @@ WideString SingleInstanceMutexName(const WideString& givenText) {
     return name.Left(kMaxName - 17) + L"~" + digest;
 }
 
-InstanceAnswer AnswerToOpen(bool opened, unsigned long error) {
+InstanceAnswer AnswerToOpen(bool opened, DWORD error) {
     if (opened || error == ERROR_ACCESS_DENIED) return InstanceAnswer::AlreadyRunning;
     return InstanceAnswer::TryToCreate;
 }
 
-InstanceAnswer AnswerToCreate(bool created, unsigned long error) {
+InstanceAnswer AnswerToCreate(bool created, DWORD error) {
     if (error == ERROR_ALREADY_EXISTS || (!created && error == ERROR_ACCESS_DENIED))
         return InstanceAnswer::AlreadyRunning;
     return created ? InstanceAnswer::Owned : InstanceAnswer::CreateFailed;

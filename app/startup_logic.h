@@ -1,6 +1,7 @@
 // Decisions of start-up that depend on texts only.
 #pragma once
 
+#include "app/portable_types.h"
 #include "app/wide_string.h"
 
 enum class Road { RunSetting, PerformAction, Wizard, Refused };
@@ -35,10 +36,10 @@ enum class InstanceAnswer {
 };
 // OpenMutexW: a mutex that opens, or one that exists but refuses this process (an
 // elevated instance's mutex refuses an ordinary one), means another instance runs.
-InstanceAnswer AnswerToOpen(bool opened, unsigned long error);
+InstanceAnswer AnswerToOpen(bool opened, DWORD error);
 // CreateMutexW: an existing mutex (made between the two calls, or one this process may
 // not touch) means another instance runs.
-InstanceAnswer AnswerToCreate(bool created, unsigned long error);
+InstanceAnswer AnswerToCreate(bool created, DWORD error);
 
 // The settings or capture path: the folder, a backslash unless the folder is a drive
 // root, then the file name.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/wide_string.h"
+#include "app/elevation.h"
 
 HINSTANCE AppInstance();
 void SetAppInstance(HINSTANCE instance);
@@ -12,9 +13,6 @@ void SetAppInstance(HINSTANCE instance);
 // 0 unsupported (before Vista), 1 Vista, 2 Windows 7, 3 Windows 8, 4 Windows 8.1,
 // 5 Windows 10, 6 Windows 11.
 using OsLevel = int;
-
-// 1 token not split, 2 limited (elevation possible), 3 elevated.
-enum ElevationState { kElevationNotSplit = 1, kElevationLimited = 2, kElevationFull = 3 };
 
 // Maps a TOKEN_ELEVATION_TYPE value to the ElevationState.
 int ElevationFromTokenType(int tokenElevationType);

@@ -44,7 +44,10 @@ log() { printf '[tollerup] %s\n' "$*" >&2; }
 
 tlr_packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales pulseaudio pulseaudio-utils
-  googletest python3)
+  googletest python3 clang libclang-rt-14-dev)
+# What the native fuzz targets need alone (scripts/fuzz.sh): clang with libFuzzer and the
+# sanitizer runtimes, which Debian ships in the runtime package of clang's version.
+tlr_fuzz_packages=(cmake make clang libclang-rt-14-dev)
 
 # apt-get update, tried again a few times while a mirror is between two states (an index
 # whose size does not match its release file is left out, and apt says so on stderr).
@@ -87,9 +90,12 @@ tlr_apt_install() {
   return 1
 }
 
+# Installs the packages given that are missing; without arguments all of tlr_packages and
+# the Japanese locale.
 tlr_install_packages() {
-  local missing=() p
-  for p in "${tlr_packages[@]}"; do
+  local missing=() p everything=
+  (($#)) || { everything=1; set -- "${tlr_packages[@]}"; }
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -103,7 +109,7 @@ tlr_install_packages() {
     tlr_apt_update
     tlr_apt_install "${missing[@]}" || return 1
   fi
-  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  if [ -n "$everything" ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     log "generating the ja_JP.UTF-8 locale"
     sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
     grep -q '^ja_JP.UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
@@ -365,4 +371,21 @@ tlr_check_same_programs() {
     fi
   done
   return $status
+}
+
+# The native fuzz targets of the pure files (fuzz/), built with clang and its sanitizers in
+# <build root>/fuzz: $1 the build folder.
+tlr_fuzz_build() {
+  local dir=$1
+  mkdir -p "$(dirname "$dir")"
+  tlr_configure "$dir" -S "$TLR_ROOT/fuzz" -B "$dir" -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+  tlr_compile "$dir"
+}
+
+# Replays each target's corpus once (no fuzzing) through CTest: $1 the build folder, then
+# CTest arguments. A selection that names none of the replays runs none.
+tlr_fuzz_replay() {
+  local dir=$1; shift
+  (cd "$dir" && ctest --output-on-failure -j2 "$@")
 }

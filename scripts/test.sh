@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds TLR64.exe and TLR32.exe with their tests, and runs
-# every test under Wine on a virtual display with a null audio sink.
+# every test under Wine on a virtual display with a null audio sink. First it builds the
+# fuzz targets of the pure files natively and replays their corpus (fuzz/).
 #
 #   scripts/test.sh [ctest arguments]
 #   scripts/test.sh --dry-run [--machine=runs32|no32] [ctest arguments]
@@ -44,6 +45,12 @@ if tlr_has_arch x64; then
   tlr_build x64 -DTLR_TEST_ENV="$other" || exit 1
 fi
 
+# The pure files natively, no display needed: a parser that fails its corpus fails the run.
+log "building the fuzz targets natively and replaying their corpus"
+tlr_run tlr_fuzz_build "$TLR_BUILD_ROOT/fuzz" || exit 1
+status=0
+tlr_run tlr_fuzz_replay "$TLR_BUILD_ROOT/fuzz" "$@" || status=1
+
 # Most of a test's time is spent waiting: the tests of the two builds run side by side,
 # each build's on a display and in prefixes of its own.
 test32=
@@ -61,7 +68,6 @@ tlr_run tlr_start_audio
 tlr_has_arch x64 && tlr_run tlr_start_wineservers x64
 [ -n "$test32" ] && DISPLAY=$display32 tlr_run tlr_start_wineservers x86
 
-status=0
 pid32=
 log32=$TLR_BUILD_ROOT/x86.ctest.log
 if [ -n "$test32" ]; then

@@ -44,11 +44,23 @@ BITMAPINFOHEADER CaptureInfoHeader(const CaptureLayout& layout) {
     return header;
 }
 
+namespace {
+// A coordinate relative to the capture, held within the 32-bit range: the area's numbers
+// come from the settings file and may lie anywhere, and a line beyond the range stays on
+// its side of the picture instead of wrapping into it.
+LONG RelativeCoordinate(LONG value, LONG origin, LONG shift) {
+    long long relative = static_cast<long long>(value) - origin + shift;
+    if (relative < INT32_MIN) return INT32_MIN;
+    if (relative > INT32_MAX) return INT32_MAX;
+    return static_cast<LONG>(relative);
+}
+}  // namespace
+
 OutlinePath ComputeOutlinePath(const RECT& area, const RECT& bounds) {
-    LONG left = area.left - bounds.left - 1;
-    LONG top = area.top - bounds.top - 1;
-    LONG right = area.right - bounds.left;
-    LONG bottom = area.bottom - bounds.top;
+    LONG left = RelativeCoordinate(area.left, bounds.left, -1);
+    LONG top = RelativeCoordinate(area.top, bounds.top, -1);
+    LONG right = RelativeCoordinate(area.right, bounds.left, 0);
+    LONG bottom = RelativeCoordinate(area.bottom, bounds.top, 0);
     OutlinePath path = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}, {left, top}}};
     return path;
 }

@@ -2,7 +2,7 @@
 // Pure functions of rectangles.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 #include <cstdint>
 
@@ -26,7 +26,8 @@ BITMAPINFOHEADER CaptureInfoHeader(const CaptureLayout& layout);
 
 // Corners of the dotted outline around a watched area, relative to the capture: one
 // pixel outside the area on every side (the area's right and bottom are exclusive),
-// starting and ending at the top-left corner.
+// starting and ending at the top-left corner. A corner beyond the 32-bit range is held at
+// its end.
 struct OutlinePath {
     POINT points[5];
 };

@@ -36,7 +36,7 @@ UniqueHandle OpenProbeHandle(int id, DWORD processAccess, DWORD threadAccess) {
     case ProbeTarget::Process:
         return UniqueHandle(OpenProcess(processAccess, FALSE, static_cast<DWORD>(id)));
     case ProbeTarget::TaskThread:
-        return UniqueHandle(OpenThread(threadAccess, FALSE, static_cast<DWORD>(-id)));
+        return UniqueHandle(OpenThread(threadAccess, FALSE, TaskThreadId(id)));
     case ProbeTarget::Nothing:
         break;
     }
@@ -157,7 +157,7 @@ void CollectTopWindowsOfId(int id, TopWindowList& list) {
     list.Clear();
     if (IsTaskId(id)) {
         if (ProbeTargetOf(id, kThirtyTwoBitBuild) == ProbeTarget::TaskThread)
-            EnumThreadWindows(static_cast<DWORD>(-id), AddParentWindow, reinterpret_cast<LPARAM>(&list));
+            EnumThreadWindows(TaskThreadId(id), AddParentWindow, reinterpret_cast<LPARAM>(&list));
         return;
     }
     // The top-level windows of all threads of the process. One walk over the top-level
@@ -260,8 +260,11 @@ void EnumerateProcesses(ProcessList& list) {
 }
 
 void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std::vector<VdmTaskReport>& tasks) {
-    for (const VdmTaskReport& task : tasks)
-        list.Add(MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str())));
+    for (const VdmTaskReport& task : tasks) {
+        ProcessEntry entry = MakeTaskEntry(host, task.threadId, AnsiToWide(task.ansiFileName.c_str()));
+        // A thread id that no identifier can name is left out.
+        if (entry.record.id != 0) list.Add(entry);
+    }
     list.Add(host);
 }
 
@@ -364,7 +367,7 @@ WatchedProcess::WatchedProcess(int id) : id_(id) {
         if (!handle_) error = GetLastError();
         break;
     case ProbeTarget::TaskThread:
-        handle_.Reset(OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(-id)));
+        handle_.Reset(OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, TaskThreadId(id)));
         if (!handle_) error = GetLastError();
         break;
     case ProbeTarget::Nothing:
@@ -432,14 +435,14 @@ bool IsParentWindow(HWND window, const ParentWindowCalls& calls) {
     RECT rect = {0, 0, 0, 0};
     // A window that went away since it was listed has no rectangle: skipped, no box.
     if (!calls.getRect(window, &rect)) return false;
-    return CountsAsParentWindow(visible, rect.right - rect.left, rect.bottom - rect.top);
+    return CountsAsParentWindow(visible, rect);
 }
 
 void CollectThreadWindowTexts(int id, ThreadWindowTexts& texts) {
     texts.Clear();
     if (IsTaskId(id)) {
         if (ProbeTargetOf(id, kThirtyTwoBitBuild) == ProbeTarget::TaskThread) {
-            DWORD threadId = static_cast<DWORD>(-id);
+            DWORD threadId = TaskThreadId(id);
             texts.Add(ThreadLineText(threadId, true), 0);
             AddThreadWindowTexts(threadId, texts);
         }

@@ -156,7 +156,8 @@ struct VdmTaskReport {
     unsigned long threadId;
     std::string ansiFileName;
 };
-// Adds the tasks' entries (converted with CP_ACP) and then the host's own entry.
+// Adds the tasks' entries (converted with CP_ACP) and then the host's own entry. A task
+// whose thread id no identifier can name is left out.
 void AddVdmHostWithTasks(ProcessList& list, const ProcessEntry& host, const std::vector<VdmTaskReport>& tasks);
 
 // What a watch starts from: the process's parent windows, and the text of the watched

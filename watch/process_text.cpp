@@ -1,5 +1,6 @@
 #include "watch/process_text.h"
 
+#include <cstdint>
 #include <cwchar>
 
 void ProcessList::Clear() {
@@ -93,12 +94,18 @@ WideString StartTimeText(const SYSTEMTIME& time) {
     return WideString(text);
 }
 
-bool CountsAsParentWindow(bool visible, long width, long height) {
+bool CountsAsParentWindow(bool visible, const RECT& rect) {
     if (!visible) return false;
-    return static_cast<long long>(width) * static_cast<long long>(height) > 4;
+    long long width = static_cast<long long>(rect.right) - rect.left;
+    long long height = static_cast<long long>(rect.bottom) - rect.top;
+    // Each side lies within 2^32 - 1, so the product of their sizes fits 64 unsigned bits.
+    if (width == 0 || height == 0 || (width < 0) != (height < 0)) return false;
+    unsigned long long w = static_cast<unsigned long long>(width < 0 ? -width : width);
+    unsigned long long h = static_cast<unsigned long long>(height < 0 ? -height : height);
+    return w * h > 4;
 }
 
-WideString ThreadLineText(unsigned long threadId, bool task) {
+WideString ThreadLineText(DWORD threadId, bool task) {
     WideString text(task ? L"16bit thread id =" : L"thread id =");
     return text + WideString::FromInt(static_cast<long long>(threadId));
 }
@@ -112,9 +119,19 @@ ProbeTarget ProbeTargetOf(int id, bool thirtyTwoBitBuild) {
     return thirtyTwoBitBuild ? ProbeTarget::TaskThread : ProbeTarget::Nothing;
 }
 
-ProcessEntry MakeTaskEntry(const ProcessEntry& host, unsigned long threadId, const WideString& fileName) {
+int TaskIdOfThread(DWORD threadId) {
+    if (threadId > 0x80000000u) return 0;
+    // Negated in 64 bits: 0x80000000 gives the smallest int without an overflow.
+    return static_cast<int>(-static_cast<int64_t>(threadId));
+}
+
+DWORD TaskThreadId(int id) {
+    return static_cast<DWORD>(0u - static_cast<DWORD>(id));
+}
+
+ProcessEntry MakeTaskEntry(const ProcessEntry& host, DWORD threadId, const WideString& fileName) {
     ProcessEntry task;
-    task.record.id = -static_cast<int>(threadId);
+    task.record.id = TaskIdOfThread(threadId);
     task.record.bitness = kBitness16;
     task.record.elevation = host.record.elevation;
     task.record.canTerminate = host.record.canTerminate;

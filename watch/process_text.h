@@ -2,7 +2,7 @@
 // need no system call: the listing filter, the attribute and CPU texts, the window filter.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 #include <functional>
 #include <vector>
@@ -79,11 +79,19 @@ WideString CpuPercentText(unsigned long long delta);
 WideString StartTimeText(const SYSTEMTIME& time);
 
 // A visible window larger than 4 pixels in area counts as a parent window of its process.
-bool CountsAsParentWindow(bool visible, long width, long height);
+// The rectangle is another process's to set: its area is worked out beyond 32 bits.
+bool CountsAsParentWindow(bool visible, const RECT& rect);
 
 // Lines of the thread and window list: "thread id =4312", "16bit thread id =1234".
-WideString ThreadLineText(unsigned long threadId, bool task);
+WideString ThreadLineText(DWORD threadId, bool task);
+
+// The identifier of a 16-bit task: its thread id negated. Every thread id up to 0x80000000
+// has one (0x80000000 gives the smallest 32-bit value); a thread id beyond that has none
+// and gets 0, which names no task, so that it is never taken for a process id.
+int TaskIdOfThread(DWORD threadId);
+// The thread id that a task's identifier (0 or below) names.
+DWORD TaskThreadId(int id);
 
 // The entry of one 16-bit task inside a virtual DOS machine: the negated thread id,
 // bitness 1, the host's elevation and terminate right, and the task's file name.
-ProcessEntry MakeTaskEntry(const ProcessEntry& host, unsigned long threadId, const WideString& fileName);
+ProcessEntry MakeTaskEntry(const ProcessEntry& host, DWORD threadId, const WideString& fileName);

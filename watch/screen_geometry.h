@@ -3,7 +3,7 @@
 // coordinates are physical pixels of the virtual screen and may be negative.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 // A window rectangle as position and size.
 struct BarRect {

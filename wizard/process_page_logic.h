@@ -3,7 +3,7 @@
 // of the information box.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 #include <functional>
 #include <map>

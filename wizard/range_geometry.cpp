@@ -6,17 +6,17 @@ namespace {
 // and small enough that sizes computed from two of them cannot overflow.
 const float kMapLimit = 1000000.0f;
 
-float Scale(int frameExtent, long boundsStart, long boundsEnd) {
+float Scale(int frameExtent, LONG boundsStart, LONG boundsEnd) {
     long long extent = static_cast<long long>(boundsEnd) - boundsStart;
     if (extent <= 0) return 0.0f;
     return static_cast<float>(frameExtent) / static_cast<float>(extent);
 }
 
-long Smaller(long a, long b) {
+LONG Smaller(LONG a, LONG b) {
     return a < b ? a : b;
 }
 
-long Larger(long a, long b) {
+LONG Larger(LONG a, LONG b) {
     return a < b ? b : a;
 }
 
@@ -31,7 +31,7 @@ RangeMap MakeRangeMap(const RECT& bounds, POINT frameOrigin, int frameWidth, int
     return map;
 }
 
-int MapCoordinate(long value, long boundsStart, float scale, long frameStart) {
+int MapCoordinate(LONG value, LONG boundsStart, float scale, LONG frameStart) {
     float offset = static_cast<float>(static_cast<long long>(value) - boundsStart);
     float mapped = offset * scale + static_cast<float>(frameStart);
     if (mapped > kMapLimit) mapped = kMapLimit;
@@ -60,8 +60,8 @@ RECT VisibleRangeBox(const RECT& mappedBox) {
 }
 
 void RangeCornerMarks(const RECT& box, CornerMark marks[4]) {
-    const long n = kCornerMarkLength;
-    const long l = box.left, t = box.top, r = box.right, b = box.bottom;
+    const LONG n = kCornerMarkLength;
+    const LONG l = box.left, t = box.top, r = box.right, b = box.bottom;
     const POINT corners[4][3] = {
         {{l, t - n}, {l, t}, {l - n, t}},  // top-left
         {{r, t - n}, {r, t}, {r + n, t}},  // top-right

@@ -4,7 +4,7 @@
 // screen and may be negative.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 // How desktop rectangles are drawn into the frame of the monitor map. The two scales
 // differ in general: the map fills the frame and does not keep the aspect ratio.
@@ -21,7 +21,7 @@ RangeMap MakeRangeMap(const RECT& bounds, POINT frameOrigin, int frameWidth, int
 
 // One desktop coordinate in the map: (value - boundsStart) * scale + frameStart in single
 // precision, truncated toward zero. Values beyond the range of int are held at its ends.
-int MapCoordinate(long value, long boundsStart, float scale, long frameStart);
+int MapCoordinate(LONG value, LONG boundsStart, float scale, LONG frameStart);
 // Both corners of a desktop rectangle in the map.
 RECT MapDesktopRect(const RangeMap& map, const RECT& desktop);
 

@@ -2,11 +2,9 @@
 
 #include <cwchar>
 
-namespace {
+#include "watch/process_text.h"
 
-long long Area(const RECT& rect) {
-    return static_cast<long long>(rect.right - rect.left) * static_cast<long long>(rect.bottom - rect.top);
-}
+namespace {
 
 // Adds the descendants whose parent is the window of line `parentLine`, each followed by
 // its own; returns how many were added directly under it.
@@ -68,9 +66,9 @@ WideString ChildWindowLineText(const WideString& className, const WideString& te
 }
 
 bool CanChooseWindow(LONG_PTR window, bool visible, const RECT& rect) {
-    return window != 0 && visible && Area(rect) > 4;
+    return window != 0 && CountsAsParentWindow(visible, rect);
 }
 
 bool IsGreyWindow(bool visible, const RECT& rect) {
-    return !visible || Area(rect) <= 4;
+    return !CountsAsParentWindow(visible, rect);
 }

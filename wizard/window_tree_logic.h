@@ -2,7 +2,7 @@
 // order and under which parent, their texts and images, and which windows can be chosen.
 #pragma once
 
-#include <windows.h>
+#include "app/portable_types.h"
 
 #include <vector>
 
@@ -52,7 +52,8 @@ WideString TopWindowLineText(const WideString& className, const WideString& text
 // "{class}text".
 WideString ChildWindowLineText(const WideString& className, const WideString& text);
 
-// A window can be watched when it is visible and larger than 4 pixels in area.
+// A window can be watched when it is visible and larger than 4 pixels in area: the rule of
+// the parent windows a process watch counts.
 bool CanChooseWindow(LONG_PTR window, bool visible, const RECT& rect);
 // Hidden windows and windows of 4 pixels or less are listed in grey.
 bool IsGreyWindow(bool visible, const RECT& rect);

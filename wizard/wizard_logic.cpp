@@ -1,7 +1,7 @@
 #include "wizard/wizard_logic.h"
 
+#include "app/elevation.h"
 #include "app/settings.h"
-#include "app/system_info.h"
 
 const int kWizardPageOrder[kWizardPageCount] = {kModePageId, kRangePageId, kProcessPageId, kConditionsPageId,
                                                 kActionPageId};

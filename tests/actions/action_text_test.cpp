@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "actions/action_text.h"
+#include "app/paths.h"
 
 TEST(CommandText, IconPrefixOnlyExactlyAtTheStart) {
     CommandText minimized = ParseCommandText(L"Icon \"C:\\a b\\x.exe\" -q");
@@ -26,6 +27,23 @@ TEST(CommandText, IconPrefixOnlyExactlyAtTheStart) {
 
     EXPECT_EQ(ComposeCommandText(true, L"cmd /c dir"), WideString(L"Icon cmd /c dir"));
     EXPECT_EQ(ComposeCommandText(false, L"cmd /c dir"), WideString(L"cmd /c dir"));
+}
+
+TEST(CommandText, AProgramNamedIconReadsBackAsComposed) {
+    // Without the minimize flag a command "Icon x" is the program "Icon" with an argument.
+    WideString text = ComposeCommandText(false, L"Icon /x a.txt");
+    EXPECT_EQ(text, WideString(L"\"Icon\" /x a.txt"));
+    CommandText parsed = ParseCommandText(text);
+    EXPECT_FALSE(parsed.minimize);
+    CommandLineParts parts = SplitCommandLineText(parsed.command);
+    EXPECT_EQ(parts.program, WideString(L"Icon"));
+    EXPECT_EQ(parts.arguments, WideString(L"/x a.txt"));
+
+    CommandText minimized = ParseCommandText(ComposeCommandText(true, L"Icon /x"));
+    EXPECT_TRUE(minimized.minimize);
+    EXPECT_EQ(minimized.command, WideString(L"Icon /x"));
+    // Texts of earlier versions read as they always did.
+    EXPECT_TRUE(ParseCommandText(L"Icon /x").minimize);
 }
 
 TEST(MediaText, RepeatAndVolumePieces) {
@@ -116,6 +134,28 @@ TEST(MediaText, ComposeAndVolumeIndexRoundTrip) {
     EXPECT_EQ(VolumeIndexForPercent(89), 9);
     EXPECT_EQ(VolumeIndexForPercent(91), 10);
     EXPECT_EQ(VolumeIndexForPercent(500), 10);
+}
+
+TEST(MediaText, AFileNamedLikeAPrefixReadsBackAsComposed) {
+    const wchar_t* names[] = {L"Repeat me.wav", L"Vol:50% x.wav", L"Vol:", L"Repeat ", L"Vol:5 a.wav"};
+    for (const wchar_t* name : names) {
+        for (int index : {0, 3}) {
+            for (bool repeat : {false, true}) {
+                WideString text = ComposeMediaText(repeat, index, name);
+                MediaText parsed = ParseMediaText(text);
+                EXPECT_TRUE(parsed.valid) << text.str();
+                EXPECT_EQ(parsed.repeat, repeat) << text.str();
+                EXPECT_EQ(parsed.volume, index * 10) << text.str();
+                EXPECT_EQ(Unquote(parsed.file), WideString(name).TrimmedRight()) << text.str();
+            }
+        }
+    }
+    EXPECT_EQ(ComposeMediaText(false, 0, L"Repeat me.wav"), WideString(L"\"Repeat me.wav\""));
+    EXPECT_EQ(ComposeMediaText(true, 5, L"Vol:50% x.wav"), WideString(L"Repeat Vol:50% \"Vol:50% x.wav\""));
+    // Texts of earlier versions read as they always did.
+    MediaText earlier = ParseMediaText(L"Repeat me.wav");
+    EXPECT_TRUE(earlier.repeat);
+    EXPECT_EQ(earlier.file, WideString(L"me.wav"));
 }
 
 TEST(ExitText, WaitForceAndCountdownTitle) {

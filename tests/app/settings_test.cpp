@@ -78,9 +78,28 @@ TEST_F(SettingsFile, ValueInQuotesAtBothEndsReadsBackAsWritten) {
     SectionLines lines;
     ASSERT_EQ(s.ReadSection(L"Tollerup", lines), 1);
     EXPECT_EQ(lines.Value(0), WideString(command));
-    // A value quoted at one end only is written as it is.
+    // A value quoted at one end only is written as it is, and both reads give it whole.
     s.WriteString(L"ParamPlay", L"\"C:\\a b\\x.wav\" x");
     EXPECT_EQ(s.ReadString(L"ParamPlay", 520, L""), WideString(L"\"C:\\a b\\x.wav\" x"));
+    SectionLines both;
+    ASSERT_EQ(s.ReadSection(L"Tollerup", both), 2);
+    EXPECT_EQ(both.Key(1), WideString(L"ParamPlay"));
+    EXPECT_EQ(both.Value(1), WideString(L"\"C:\\a b\\x.wav\" x"));
+}
+
+TEST(SectionBlock, DropsQuotesOnlyAroundAWholeValue) {
+    const wchar_t block[] = L"A=\"x y\"\0B=\"x\" y\0C=x \"y\"\0D=\"\0E=\"\"\0F=\"\"\"\0G\0\0";
+    SectionLines lines;
+    ParseSectionBlock(block, sizeof(block) / sizeof(block[0]) - 1, lines);
+    ASSERT_EQ(lines.Count(), 7);
+    EXPECT_EQ(lines.Value(0), WideString(L"x y"));
+    EXPECT_EQ(lines.Value(1), WideString(L"\"x\" y"));
+    EXPECT_EQ(lines.Value(2), WideString(L"x \"y\""));
+    EXPECT_EQ(lines.Value(3), WideString(L"\""));  // a lone quote opens and closes nothing
+    EXPECT_EQ(lines.Value(4), WideString());
+    EXPECT_EQ(lines.Value(5), WideString(L"\""));
+    EXPECT_EQ(lines.EqualsPos(6), -1);
+    EXPECT_EQ(lines.Line(6), WideString(L"G"));
 }
 
 TEST_F(SettingsFile, SectionLongerThanTheFirstBuffer) {

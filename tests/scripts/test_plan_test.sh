@@ -43,6 +43,9 @@ expect_line "would run: tlr_check_same_programs x86 x64"
 expect_line "would run: tlr_start_wineservers x64"
 expect_line "would run: tlr_start_wineservers x86"
 expect_no_match "SKIPPED"
+# The fuzz targets are built natively and replay their corpus, with the same selection.
+expect_line "would run: tlr_fuzz_build /b/fuzz"
+expect_line "would run: tlr_fuzz_replay /b/fuzz -R e2e"
 # Whatever the kind, CMake never gets Wine by a bare name.
 expect_no_match "-DTLR_WINE=[^/]"
 
@@ -60,6 +63,7 @@ expect_no_match "tlr_ctest /b/x86"
 expect_no_match "tlr_start_wineservers x86"
 [ "$(grep -c '^would run: tlr_start_display$' <<<"$plan")" = 1 ] || fail "a display for tests that do not run"
 expect_line "[tollerup] SKIPPED: the tests of the 32-bit build (this machine cannot run 32-bit code)"
+expect_line "would run: tlr_fuzz_replay /b/fuzz -R e2e"
 expect_no_match "-DTLR_WINE=[^/]"
 
 # One build only: nothing of the other is made, tested or reported as skipped.
@@ -69,6 +73,7 @@ expect_line "would run: tlr_check_same_programs x64"
 expect_no_match "pfx32|pfx64-wow"
 expect_no_match "SKIPPED"
 expect_line "would run: tlr_ctest /b/x64 /w/pfx64 -R e2e"
+expect_line "would run: tlr_fuzz_replay /b/fuzz -R e2e"
 plan_for runs32 TLR_ARCHS=x86
 expect_no_match "/b/x64"
 expect_no_match "pfx-session|pfx64-bare"

@@ -1,6 +1,7 @@
 // The capture file's shape, the dotted outline, and the file the capture writes.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,21 @@ TEST(CaptureLayout, OutlineRunsOnePixelOutsideTheArea) {
     OutlinePath primary = ComputeOutlinePath(Rect(10, 20, 30, 40), Rect(-1280, 0, 1920, 1080));
     EXPECT_EQ(primary.points[0].x, 10 + 1280 - 1);
     EXPECT_EQ(primary.points[1].x, 30 + 1280);
+}
+
+TEST(CaptureLayout, OutlineOfAnAreaBeyondThe32BitRangeStaysOutsideThePicture) {
+    // Numbers from the settings file, at the ends of the 32-bit range: a line that would lie
+    // beyond it is held at its end, on its side of the picture, instead of wrapping round.
+    OutlinePath before = ComputeOutlinePath(Rect(INT_MIN, INT_MIN, 20, 30), Rect(0, 0, 1920, 1080));
+    EXPECT_EQ(before.points[0].x, INT_MIN);
+    EXPECT_EQ(before.points[0].y, INT_MIN);
+    EXPECT_EQ(before.points[2].x, 20);
+    EXPECT_EQ(before.points[2].y, 30);
+    OutlinePath after = ComputeOutlinePath(Rect(10, 10, INT_MAX, INT_MAX), Rect(-1280, -1, 1920, 1080));
+    EXPECT_EQ(after.points[0].x, 10 + 1280 - 1);
+    EXPECT_EQ(after.points[0].y, 10);
+    EXPECT_EQ(after.points[2].x, INT_MAX);
+    EXPECT_EQ(after.points[2].y, INT_MAX);
 }
 
 TEST(CaptureOutline, DottedBlackOnWhiteAroundTheArea) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <climits>
 #include <functional>
 #include <vector>
 
@@ -53,12 +54,21 @@ TEST(WindowHandleText, HexadecimalOnlyOrNoHandle) {
 }
 
 TEST(ParentWindowFilter, VisibleAndLargerThanFourPixels) {
-    EXPECT_FALSE(CountsAsParentWindow(true, 2, 2));
-    EXPECT_TRUE(CountsAsParentWindow(true, 3, 2));
-    EXPECT_FALSE(CountsAsParentWindow(true, 4, 1));
-    EXPECT_FALSE(CountsAsParentWindow(true, 0, 1000));
-    EXPECT_FALSE(CountsAsParentWindow(false, 800, 600));
-    EXPECT_TRUE(CountsAsParentWindow(true, 100000, 100000));
+    EXPECT_FALSE(CountsAsParentWindow(true, {10, 10, 12, 12}));
+    EXPECT_TRUE(CountsAsParentWindow(true, {-10, 10, -7, 12}));
+    EXPECT_FALSE(CountsAsParentWindow(true, {0, 0, 4, 1}));
+    EXPECT_FALSE(CountsAsParentWindow(true, {0, 0, 0, 1000}));
+    EXPECT_FALSE(CountsAsParentWindow(false, {0, 0, 800, 600}));
+    EXPECT_TRUE(CountsAsParentWindow(true, {0, 0, 100000, 100000}));
+    EXPECT_FALSE(CountsAsParentWindow(true, {5, 0, 0, 100}));  // no width: a negative area
+}
+
+TEST(ParentWindowFilter, RectanglesSetByAnotherProcessAtTheEndsOfTheRange) {
+    // Sides wider than 32 bits hold: the sizes are not cut to 32 bits before they multiply.
+    EXPECT_TRUE(CountsAsParentWindow(true, {INT_MIN, 0, INT_MAX, 10}));
+    EXPECT_TRUE(CountsAsParentWindow(true, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
+    EXPECT_FALSE(CountsAsParentWindow(true, {INT_MAX, 0, INT_MIN, 10}));
+    EXPECT_FALSE(CountsAsParentWindow(true, {INT_MIN, 0, INT_MAX, 0}));
 }
 
 TEST(ProcessPathFilter, DriveAndNetworkPathsAreListed) {
@@ -234,6 +244,27 @@ TEST(VdmTasks, OnlyThe32BitBuildListsAndProbesTasks) {
     ProcessEntry task = MakeTaskEntry(hostEntry, 1234, L"WORD.EXE");
     EXPECT_EQ(ProbeTargetOf(task.record.id, true), ProbeTarget::TaskThread);
     EXPECT_EQ(-task.record.id, 1234);
+    EXPECT_EQ(TaskThreadId(task.record.id), 1234u);
+}
+
+TEST(VdmTasks, ThreadIdsAtTheEndOfTheIdentifierRange) {
+    ProcessEntry host;
+    host.record.id = 1200;
+    host.path = WideString(L"C:\\WINDOWS\\system32\\ntvdm.exe");
+    // 0x80000000 negated is the smallest identifier, and it leads back to that thread.
+    ProcessEntry last = MakeTaskEntry(host, 0x80000000u, L"LAST.EXE");
+    EXPECT_EQ(last.record.id, INT_MIN);
+    EXPECT_EQ(TaskThreadId(last.record.id), 0x80000000u);
+    EXPECT_EQ(ProbeTargetOf(last.record.id, true), ProbeTarget::TaskThread);
+    // A larger thread id has no identifier of 0 or below: it is not taken for a process.
+    EXPECT_EQ(MakeTaskEntry(host, 0x80000004u, L"FAR.EXE").record.id, 0);
+    EXPECT_EQ(MakeTaskEntry(host, 0xFFFFFFFCu, L"FAR.EXE").record.id, 0);
+
+    ProcessList list;
+    AddVdmHostWithTasks(list, host, {{0x80000004u, "FAR.EXE"}, {0x80000000u, "LAST.EXE"}});
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Entry(0).record.id, INT_MIN);
+    EXPECT_EQ(list.Entry(1).record.id, 1200);
 }
 
 TEST(VdmTasks, FileNamesAreReadInTheAnsiCodePage) {

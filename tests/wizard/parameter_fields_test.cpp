@@ -7,6 +7,7 @@
 #include <string>
 
 #include "actions/command.h"
+#include "app/paths.h"
 #include "wizard/dialog_position.h"
 #include "wizard/parameter_fields.h"
 
@@ -155,6 +156,16 @@ TEST(MediaFields, TextsOpenAndComposeBack) {
         EXPECT_EQ(fields.volumeIndex, c.index) << (&c - cases);
         EXPECT_EQ(ComposeMediaFields(fields), WideString(c.written));
     }
+
+    // A file named like a prefix, opened and saved unchanged, stays that file.
+    MediaFields named;
+    named.file = L"Vol:50% x.wav";
+    WideString saved = ComposeMediaFields(named);
+    MediaFields reopened = ReadMediaFields(saved);
+    EXPECT_FALSE(reopened.repeat);
+    EXPECT_EQ(reopened.volumeIndex, 0);
+    EXPECT_EQ(Unquote(reopened.file), WideString(L"Vol:50% x.wav"));
+    EXPECT_EQ(ComposeMediaFields(reopened), saved);
 
     // The prefix must begin the text exactly.
     MediaFields later = ReadMediaFields(L"C:\\Repeat Vol:50% a.wav");

@@ -2,6 +2,7 @@
 // tells them: order, parents, texts, images, expand buttons, and which windows can be chosen.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <string>
 #include <vector>
@@ -119,4 +120,9 @@ TEST(WindowTree, OnlyVisibleWindowsLargerThanFourPixelsCanBeChosenTheOthersAreGr
     EXPECT_TRUE(IsGreyWindow(false, big));
     EXPECT_TRUE(IsGreyWindow(true, fourPixels));
     EXPECT_FALSE(IsGreyWindow(true, fivePixels));
+
+    // Another process may place its window anywhere: a side wider than 32 bits still counts.
+    RECT wide = {INT_MIN, 0, INT_MAX, 10};
+    EXPECT_TRUE(CanChooseWindow(0x10, true, wide));
+    EXPECT_FALSE(IsGreyWindow(true, wide));
 }
