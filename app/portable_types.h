@@ -19,6 +19,7 @@ typedef uint8_t BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
+typedef int BOOL;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
 
@@ -83,7 +84,10 @@ struct BITMAPINFOHEADER {
 
 const DWORD BI_RGB = 0;
 
+const int MAX_PATH = 260;
+
 const DWORD ERROR_ACCESS_DENIED = 5;
+const DWORD ERROR_CANCELLED = 1223;
 const DWORD ERROR_ALREADY_EXISTS = 183;
 
 #endif

@@ -19,20 +19,6 @@ RoadChoice ChooseRoad(const WideString& argumentText) {
     }
 }
 
-WideString UpperCaseAsSectionNames(const WideString& text) {
-    if (text.IsEmpty()) return text;
-    // The system's own case table, the same on every locale.
-    int length = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.c_str(), text.Length(), nullptr, 0, nullptr,
-                               nullptr, 0);
-    if (length <= 0) return text;
-    std::vector<wchar_t> upper(static_cast<size_t>(length) + 1, L'\0');
-    length = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.c_str(), text.Length(), upper.data(), length,
-                           nullptr, nullptr, 0);
-    if (length <= 0) return text;
-    upper[static_cast<size_t>(length)] = L'\0';
-    return WideString(upper.data());
-}
-
 WideString SingleInstanceMutexName(const WideString& givenText) {
     const int kMaxName = 240;  // well below MAX_PATH
     // The settings file does not tell "#Backup" from "#backup": neither may the name.

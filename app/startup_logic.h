@@ -16,7 +16,8 @@ struct RoadChoice {
 RoadChoice ChooseRoad(const WideString& argumentText);
 
 // The text in upper case by the system's case table, whatever the locale: two section
-// names that the settings file takes for one give the same text.
+// names that the settings file takes for one give the same text. Defined beside the
+// system's calls (app/section_case.cpp).
 WideString UpperCaseAsSectionNames(const WideString& text);
 
 // "Tollerup " followed by the argument text in upper case, since the settings file
