@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -57,9 +58,22 @@ public:
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
         SetInformationJobObject(job_.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     }
+    // Ends every child and waits (up to 30 s) until each has gone, so that the next
+    // benchmark starts on a system without them.
     ~Children() {
+        std::vector<HANDLE> processes;
         for (Child& child : children_) {
             TerminateProcess(child.process, 0);
+            processes.push_back(child.process);
+        }
+        DWORD start = GetTickCount();
+        for (size_t i = 0; i < processes.size(); i += MAXIMUM_WAIT_OBJECTS) {
+            DWORD count = static_cast<DWORD>(std::min<size_t>(MAXIMUM_WAIT_OBJECTS, processes.size() - i));
+            DWORD spent = GetTickCount() - start;
+            if (spent >= 30000) break;
+            WaitForMultipleObjects(count, processes.data() + i, TRUE, 30000 - spent);
+        }
+        for (Child& child : children_) {
             CloseHandle(child.process);
             CloseHandle(child.ready);
         }
@@ -78,10 +92,23 @@ public:
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(self.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                            &startup, &info))
-            CannotFinish("CreateProcessW of child %zu (%ls) failed with error %lu; %d processes on the system",
-                         children_.size() + 1, role, GetLastError(), CountSystemProcesses());
+        // A system that is still ending the processes of an earlier program can refuse a
+        // start for a moment: tried again for up to 20 s before the benchmark gives up.
+        DWORD firstTry = GetTickCount();
+        int tries = 0;
+        for (;;) {
+            ++tries;
+            if (CreateProcessW(self.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                               nullptr, &startup, &info))
+                break;
+            DWORD error = GetLastError();
+            if (GetTickCount() - firstTry >= 20000)
+                CannotFinish("CreateProcessW of child %zu (%ls) failed with error %lu (%d tries in %lu ms); %d processes "
+                             "on the system",
+                             children_.size() + 1, role, error, tries, GetTickCount() - firstTry,
+                             CountSystemProcesses());
+            Sleep(500);
+        }
         Child child = {info.hProcess, nullptr, info.dwProcessId, role, false};
         // The event exists before the child runs, so that it cannot signal too early.
         child.ready = CreateEventW(nullptr, TRUE, FALSE, ReadyEventName(info.dwProcessId).c_str());

@@ -39,12 +39,16 @@ for size in 1920x1080x24 3840x2160x24; do
     [ "$(display_of "$name")" = "$size" ] && group+=("$name")
   done
   ((${#group[@]})) || continue
-  # A display and a wineserver for each size: the prefix's desktop belongs to the display
-  # that its first program met.
+  # A display for each size: the prefix's desktop belongs to the display that its first
+  # program met.
   tlr_start_display "$size" || exit 1
-  wineserver -p
-  $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
   for name in "${group[@]}"; do
+    # A wineserver for each benchmark, started once the last one has gone with every
+    # process it served: no benchmark's figures depend on another's processes ending.
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
+    wineserver -p
+    $TLR_WINE cmd /c exit </dev/null >/dev/null 2>&1
     exe=$TLR_BUILD_ROOT/x64/bin/$name.exe
     if [ ! -f "$exe" ]; then
       log "no benchmark $name"
