@@ -202,13 +202,15 @@ public:
         EXPECT_LE(text.cx, r.right - r.left - 2) << "a line is wider than the note";
         EXPECT_LE(text.cy, r.bottom - r.top) << "the lines are higher than the note";
         int shown = 0;
-        EXPECT_TRUE(WaitUntil(
+        bool allShown = WaitUntil(
             [&] {
                 shown = ShownTextLines(r);
                 return shown == static_cast<int>(lines.size());
             },
-            kWait))
-            << "the note shows " << shown << " lines of text, not " << lines.size();
+            kWait);
+        EXPECT_TRUE(allShown) << "the note shows " << shown << " lines of text, not " << lines.size();
+        // The screen as the note was read: the diagnostics at the end come after the program.
+        if (!allShown) SaveScreenshot(ArtifactsDir() + L"\\" + CurrentTestName() + L"-note.bmp");
     }
 
     // Waits for the end of the process, answering boxes; expects the exit code.

@@ -440,10 +440,21 @@ bool Program::Start(const std::wstring& exe, const std::wstring& arguments, cons
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
-        ADD_FAILURE() << "CreateProcess failed for " << Narrow(exe) << ": " << GetLastError();
-        return false;
+    // Wine now and then loses a new process while it initialises, on a busy machine (the
+    // start fails with ERROR_INTERNAL_ERROR): such a start is tried again, twice at most.
+    // Any other failure, or a third, fails the test.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                           folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+            break;
+        DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+            ADD_FAILURE() << "CreateProcess failed for " << Narrow(exe) << ": " << error << " (attempt " << attempt
+                          << ")";
+            return false;
+        }
+        std::fprintf(stderr, "CreateProcess for %s failed with %lu; trying again\n", Narrow(exe).c_str(), error);
+        Sleep(500);
     }
     if (job_ && !AssignProcessToJobObject(job_, pi.hProcess)) {
         std::fprintf(stderr, "the process is not in a job of its own (%lu): what it starts may outlive it\n",
