@@ -203,4 +203,18 @@ inline int RunIdleChild() {
     return 0;
 }
 
+// Starts a child of the given role that shows a window of the given title, waits until it
+// is ready and returns that window; a window that does not come ends the benchmark.
+inline HWND StartChildWithWindow(Children& children, const wchar_t* role, const wchar_t* title, DWORD* processId) {
+    *processId = children.Start(role);
+    children.WaitUntilReady(60000);
+    HWND window = nullptr;
+    for (int i = 0; i < 200 && !window; ++i) {
+        window = FindWindowW(nullptr, title);
+        if (!window) Sleep(50);
+    }
+    if (!window) CannotFinish("FindWindowW finds no window \"%ls\" of the watched child", title);
+    return window;
+}
+
 }  // namespace bench

@@ -352,14 +352,8 @@ void NightOfScreenWatch(bench::Goals& goals, int ticks) {
 
 void NightOfProcessWatch(bench::Goals& goals, bench::Children& children, int ticks) {
     bench::Step("the process watcher, %d ticks", ticks);
-    DWORD target = children.Start(L"window");
-    children.WaitUntilReady(60000);
-    HWND textWindow = nullptr;
-    for (int i = 0; i < 200 && !textWindow; ++i) {
-        textWindow = FindWindowW(nullptr, kTargetTitle);
-        if (!textWindow) Sleep(50);
-    }
-    if (!textWindow) bench::CannotFinish("FindWindowW finds no window \"%ls\" of the watched child", kTargetTitle);
+    DWORD target = 0;
+    HWND textWindow = bench::StartChildWithWindow(children, L"window", kTargetTitle, &target);
 
     // The window count and the window's text are watched; the idle condition stays off,
     // since an idle child meets it at its sixth tick.

@@ -301,14 +301,8 @@ int main() {
 
     // The watched process: a child with one window whose text the tick reads.
     bench::Step("starting the watched child");
-    DWORD target = children.Start(L"window");
-    children.WaitUntilReady(60000);
-    HWND textWindow = nullptr;
-    for (int i = 0; i < 200 && !textWindow; ++i) {
-        textWindow = FindWindowW(nullptr, kTargetTitle);
-        if (!textWindow) Sleep(50);
-    }
-    if (!textWindow) bench::CannotFinish("FindWindowW finds no window \"%ls\" of the watched child", kTargetTitle);
+    DWORD target = 0;
+    HWND textWindow = bench::StartChildWithWindow(children, L"window", kTargetTitle, &target);
 
     // Threads: sleeping threads of this process until the system has the wanted number.
     bench::Step("watcher tick with few windows");
