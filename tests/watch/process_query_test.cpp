@@ -22,6 +22,20 @@ std::wstring HelperExe(const wchar_t* name) {
     return dir.substr(0, dir.find_last_of(L'\\')) + L"\\" + name + L".exe";
 }
 
+// Starts the watch_target helper with one argument and waits until it is idle; the caller
+// owns both handles.
+bool StartWatchTarget(const wchar_t* argument, PROCESS_INFORMATION* info) {
+    std::wstring exe = HelperExe(L"watch_target");
+    std::wstring commandLine = L"\"" + exe + L"\" " + argument;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    *info = PROCESS_INFORMATION();
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, info))
+        return false;
+    WaitForInputIdle(info->hProcess, 10000);
+    return true;
+}
+
 // A plain window of this thread, shown or hidden, at a given size.
 HWND MakeWindow(int width, int height, bool visible, const wchar_t* title = L"probe") {
     static bool registered = false;
@@ -108,17 +122,10 @@ TEST(ProcessProbe, AnEndedOrMissingProcessCountsAsEnded) {
     none.CollectTopWindows(list);
     EXPECT_EQ(list.Count(), 0);
 
-    std::wstring exe = HelperExe(L"watch_target");
-    std::wstring commandLine = L"\"" + exe + L"\" probe-target";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(
-        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        << "cannot start " << std::string(exe.begin(), exe.end());
+    PROCESS_INFORMATION info;
+    ASSERT_TRUE(StartWatchTarget(L"probe-target", &info)) << "cannot start watch_target";
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    WaitForInputIdle(info.hProcess, 10000);
 
     // Right after the baseline the delta can be no more than the time between the two
     // readings, give or take a tick of the system's clock on each side (15.625 ms on
@@ -176,16 +183,10 @@ TEST(EnumerateProcesses, ListsThisProcessWithItsPathAndAttributes) {
 // may be ended; a started helper among them.
 TEST(EnumerateProcesses, ListsWhatTheModuleListNamesUnderTheSamePath) {
     BoxRecorder boxes;
-    std::wstring exe = HelperExe(L"watch_target");
-    std::wstring commandLine = L"\"" + exe + L"\" listed-target";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(
-        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    PROCESS_INFORMATION info;
+    ASSERT_TRUE(StartWatchTarget(L"listed-target", &info));
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    WaitForInputIdle(info.hProcess, 10000);
 
     ProcessList list;
     EnumerateProcesses(list);
@@ -311,15 +312,9 @@ TEST(WindowTextRead, AHungWindowDoesNotHoldTheReader) {
 // holds its id, so the system cannot give the id to another process while the watch runs.
 TEST(WatchedProcess, FollowsTheProcessItWasSetOnToItsEnd) {
     BoxRecorder boxes;
-    std::wstring exe = HelperExe(L"watch_target");
-    std::wstring commandLine = L"\"" + exe + L"\" probe-target";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(
-        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    PROCESS_INFORMATION info;
+    ASSERT_TRUE(StartWatchTarget(L"probe-target", &info));
     CloseHandle(info.hThread);
-    WaitForInputIdle(info.hProcess, 10000);
     DWORD id = info.dwProcessId;
 
     WatchedProcess watched(static_cast<int>(id));
