@@ -234,6 +234,23 @@ private:
     Wizard wizard_;
 };
 
+// Opens the shortcut as the desktop would; the setting it runs writes "report.txt" into
+// its folder, and the run holds its single-instance name until it ends.
+void ExpectShortcutRunsTheSetting(const std::wstring& linkPath, const TempFolder& f, const std::wstring& name) {
+    HINSTANCE opened = ShellExecuteW(nullptr, L"open", linkPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ASSERT_GT(reinterpret_cast<INT_PTR>(opened), 32);
+    EXPECT_TRUE(WaitUntil([&] { return f.Exists(L"report.txt"); }, kWait)) << "the setting did not run";
+    const std::wstring runName = L"Tollerup #" + name;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, runName.c_str());
+            if (mutex) CloseHandle(mutex);
+            return mutex == nullptr;
+        },
+        kWait))
+        << "the run did not end";
+}
+
 }  // namespace
 
 TEST(ActionPage, ShowsTheSettingAndBackStoresIt) {
@@ -549,19 +566,7 @@ TEST(ActionSave, SavingMakesTheSectionAndAShortcutThatRunsIt) {
 
     // Opening the shortcut runs the saved setting; this one watches nothing and acts at once.
     f.WriteSetting(name, L"WatchMode", 2);
-    HINSTANCE opened = ShellExecuteW(nullptr, L"open", link.Path().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    ASSERT_GT(reinterpret_cast<INT_PTR>(opened), 32);
-    EXPECT_TRUE(WaitUntil([&] { return f.Exists(L"report.txt"); }, kWait)) << "the setting did not run";
-    // The run holds its single-instance name until it ends.
-    const std::wstring runName = L"Tollerup #" + name;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, runName.c_str());
-            if (mutex) CloseHandle(mutex);
-            return mutex == nullptr;
-        },
-        kWait))
-        << "the run did not end";
+    ExpectShortcutRunsTheSetting(link.Path(), f, name);
 }
 
 // Started from a console in the folder of its settings, by a bare name that is not even the
@@ -591,18 +596,7 @@ TEST(ActionSave, AShortcutMadeAwayFromTheProgramStartsItWhereItsSettingIs) {
     // Opened from the desktop (this test's current folder is neither of the two), the
     // setting runs: it watches nothing and acts at once.
     f.WriteSetting(name, L"WatchMode", 2);
-    HINSTANCE opened = ShellExecuteW(nullptr, L"open", link.Path().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    ASSERT_GT(reinterpret_cast<INT_PTR>(opened), 32);
-    EXPECT_TRUE(WaitUntil([&] { return f.Exists(L"report.txt"); }, kWait)) << "the setting did not run";
-    const std::wstring runName = L"Tollerup #" + name;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, runName.c_str());
-            if (mutex) CloseHandle(mutex);
-            return mutex == nullptr;
-        },
-        kWait))
-        << "the run did not end";
+    ExpectShortcutRunsTheSetting(link.Path(), f, name);
 }
 
 TEST(ActionSave, AShortcutThatCannotBeWrittenIsReported) {
