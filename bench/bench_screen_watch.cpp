@@ -151,7 +151,6 @@ public:
         NotePrivateBytes();
         return changed;
     }
-    size_t ImageSize() const { return picture_.ImageSize(); }
     int comparisons = 0;
     int changes = 0;
 
@@ -217,7 +216,9 @@ void MeasureWatch(bench::Goals& goals, const RECT& area, int watchSeconds, Watch
     g_mostPrivate = 0;
     std::unique_ptr<CountingPicture> owned(new CountingPicture(area));
     CountingPicture* picture = owned.get();
-    size_t imageSize = picture->ImageSize();
+    // The goal's picture is the 24-bit one the watch used to keep, whatever the watcher
+    // keeps now.
+    size_t imageSize = static_cast<size_t>(ImageSize(area.right - area.left, area.bottom - area.top));
     double cpuBefore = ProcessCpuMilliseconds();
     double start = bench::NowMs();
     int code = -1;

@@ -18,6 +18,13 @@ long long ImageSize(long long width, long long height) {
     return ImageStride(width) * height;
 }
 
+bool SameColours(const unsigned char* a, const unsigned char* b, size_t pixels) {
+    for (size_t i = 0; i < pixels; ++i, a += 4, b += 4) {
+        if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) return false;
+    }
+    return true;
+}
+
 AreaCheck CheckWatchArea(const RECT& area) {
     const long long coordinates[4] = {area.left, area.top, area.right, area.bottom};
     for (long long c : coordinates) {

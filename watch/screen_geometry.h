@@ -3,6 +3,8 @@
 // coordinates are physical pixels of the virtual screen and may be negative.
 #pragma once
 
+#include <cstddef>
+
 #include "app/portable_types.h"
 
 // A window rectangle as position and size.
@@ -26,6 +28,10 @@ void FrameBarRects(const RECT& area, BarRect bars[kFrameBarCount]);
 long long ImageStride(long long width);
 // Bytes of a whole 24-bit picture.
 long long ImageSize(long long width, long long height);
+
+// Two runs of 32-bit pixels (blue, green, red, then a byte that carries no colour) show
+// the same colours: the fourth byte of each pixel is not compared.
+bool SameColours(const unsigned char* a, const unsigned char* b, size_t pixels);
 
 enum class AreaCheck {
     Ok,

@@ -1,4 +1,4 @@
-// Pictures of one rectangle of the desktop, 24 bits per pixel, rows bottom-up: the
+// Pictures of one rectangle of the desktop, 32 bits per pixel, rows bottom-up: the
 // reference taken at the start and the pictures compared with it.
 #pragma once
 
@@ -21,21 +21,22 @@ public:
     virtual DWORD FailedError() const { return ERROR_SUCCESS; }
     // Pictures the area as the reference of every later comparison.
     virtual void TakeReference() = 0;
-    // Pictures the area again; true when any byte differs from the reference.
+    // Pictures the area again; true when any pixel shows another colour than in the
+    // reference.
     virtual bool HasChanged() = 0;
 };
 
-// The area of the real desktop, 24 bits per pixel, rows bottom-up. A new picture is never
-// made whole: the desktop is copied in bands of rows straight into a small DIB section,
-// and each band's bits are compared with its part of the reference as it comes, from the
-// bottom row of the area to the top one (the order of the rows in memory). Copying small
-// bands is also much cheaper than copying the whole area at once. The contexts, the
+// The area of the real desktop, 32 bits per pixel (only the colour bytes count), rows
+// bottom-up. A new picture is never made whole: the desktop is copied in bands of rows
+// straight into a small DIB section, and each band's bits are compared with its part of
+// the reference as it comes, from the bottom row of the area to the top one (the order of
+// the rows in memory). Copying small bands is also much cheaper than copying the whole
+// area at once, and at 32 bits a pixel the copy needs no conversion. The contexts, the
 // section and the reference are made once and reused by every comparison.
 class ScreenPicture : public AreaPicture {
 public:
     // Bytes of one band unless another size is given: small enough that the system copies
-    // it without a large buffer of its own, large enough that the copies are few. The
-    // system reads the screen at 4 bytes a pixel, a third more than the band holds; Wine
+    // it without a large buffer of its own, large enough that the copies are few: Wine
     // maps a buffer of half a megabyte or more afresh at every copy, which cost a watch of
     // a 3840 x 2160 area three times its processor time with bands twice this size.
     static const size_t kBandBytes = 256 * 1024;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "watch/screen_geometry.h"
 
 namespace {
@@ -51,6 +53,23 @@ TEST(ScreenArea, OnlyAreasWithExtentWithinRangeAreWatched) {
     EXPECT_EQ(CheckWatchArea(Rect(2147483600, 0, -2147483600, 10)), AreaCheck::OutOfRange);
     EXPECT_EQ(CheckWatchArea(Rect(0, 0, 100000, 100000)), AreaCheck::OutOfRange);
     EXPECT_EQ(CheckWatchArea(Rect(0, 0, 16384, 8192)), AreaCheck::Ok);  // 384 MiB
+}
+
+// Pictures compare by colour: a difference in any colour byte of any pixel counts, one in
+// the fourth byte of a pixel does not.
+TEST(ScreenPixels, OnlyTheColourBytesOfEachPixelAreCompared) {
+    const unsigned char reference[12] = {90, 160, 40, 0, 90, 160, 40, 0, 90, 160, 40, 0};
+    unsigned char picture[12];
+    for (int at = 0; at < 12; ++at) {
+        std::copy(reference, reference + 12, picture);
+        picture[at] ^= 0x01;
+        EXPECT_EQ(SameColours(picture, reference, 3), at % 4 == 3) << "byte " << at;
+    }
+    // Only the pixels counted are compared.
+    std::copy(reference, reference + 12, picture);
+    picture[8] = 0;
+    EXPECT_TRUE(SameColours(picture, reference, 2));
+    EXPECT_FALSE(SameColours(picture, reference, 3));
 }
 
 TEST(ScreenNoteSize, WidestLinePlusFourAndSumOfHeights) {

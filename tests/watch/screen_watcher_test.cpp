@@ -163,7 +163,7 @@ private:
     UINT_PTR timer_;
 };
 
-const RECT kArea = {1600, 850, 1681, 950};  // 81 wide: rows padded by one byte
+const RECT kArea = {1600, 850, 1681, 950};  // 81 wide: 324 bytes a row
 }  // namespace
 
 TEST(ScreenPicture, ComparesEachPictureWithTheFirstInOneReusedBuffer) {
@@ -171,17 +171,17 @@ TEST(ScreenPicture, ComparesEachPictureWithTheFirstInOneReusedBuffer) {
     ColourPatch patch(kArea);
     ScreenPicture picture(kArea);
     ASSERT_TRUE(picture.IsReady());
-    EXPECT_EQ(picture.ImageSize(), 244u * 100u);
+    EXPECT_EQ(picture.ImageSize(), 324u * 100u);
     EXPECT_EQ(picture.Header().biWidth, 81);
     EXPECT_EQ(picture.Header().biHeight, 100);
-    EXPECT_EQ(picture.Header().biBitCount, 24);
+    EXPECT_EQ(picture.Header().biBitCount, 32);
     picture.TakeReference();
     // The reference holds the patch's colour, blue first.
     const std::vector<unsigned char>& reference = picture.Reference();
     EXPECT_EQ(reference[0], 90);
     EXPECT_EQ(reference[1], 160);
     EXPECT_EQ(reference[2], 40);
-    EXPECT_EQ(reference[244 * 99 + 80 * 3 + 2], 40);  // red of the last pixel of the top row
+    EXPECT_EQ(reference[324 * 99 + 80 * 4 + 2], 40);  // red of the last pixel of the top row
 
     const unsigned char* buffer = picture.BandBits();
     EXPECT_FALSE(picture.HasChanged());
@@ -230,7 +230,7 @@ TEST(ScreenPicture, ComparesThePixelsOfTheAreaAndNoOther) {
 TEST(ScreenPicture, ABandThatCannotBeCopiedShowsNoChange) {
     class FailingBand : public ScreenPicture {
     public:
-        FailingBand() : ScreenPicture(kArea, 244 * 7) {}
+        FailingBand() : ScreenPicture(kArea, 324 * 7) {}
         int failing = -1;  // rows done before the band that fails
 
     protected:
@@ -265,7 +265,7 @@ TEST(ScreenPicture, ABandThatCannotBeCopiedShowsNoChange) {
 TEST(ScreenPicture, AReferenceWithAFailedBandIsTakenAgain) {
     class LockedDesktop : public ScreenPicture {
     public:
-        LockedDesktop() : ScreenPicture(kArea, 244 * 7) {}
+        LockedDesktop() : ScreenPicture(kArea, 324 * 7) {}
         bool locked = true;
 
     protected:
@@ -307,7 +307,7 @@ TEST(ScreenPicture, BandsOfRowsMakeTheSamePictureAsOneCopy) {
     for (const POINT& p : marks) patch.SetPixel(p, kBlue);
     ASSERT_TRUE(WaitForScreen(marks, kBlue));
     ScreenPicture whole(kArea);
-    ScreenPicture banded(kArea, 244 * 7);
+    ScreenPicture banded(kArea, 324 * 7);
     ASSERT_TRUE(whole.IsReady() && banded.IsReady());
     EXPECT_EQ(whole.BandRows(), 100);
     EXPECT_EQ(banded.BandRows(), 7);
